@@ -1,0 +1,7 @@
+#include "convert/steps.h"
+
+namespace labrena {
+
+void ConvertSecondStep(Context&) {}
+
+}  // namespace labrena

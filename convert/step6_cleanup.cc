@@ -1,0 +1,7 @@
+#include "convert/steps.h"
+
+namespace labrena {
+
+void CleanUpObsoleteFiles(Context&) {}
+
+}  // namespace labrena

@@ -1,0 +1,120 @@
+// The operating system as the core sees it: files, folders and a few system
+// services. Every file operation of the core goes through an Env, so that a
+// wrapper can add behaviour (fault injection in tests) without touching a step.
+//
+// Names are the product's own: relative to the data folder, with backslashes
+// ("R62\2005.DAT"), or absolute (the temporary folder). On POSIX the Env maps
+// backslashes to slashes and resolves each component without regard to ASCII
+// letter case.
+#ifndef LABRENA_PLATFORM_ENV_H_
+#define LABRENA_PLATFORM_ENV_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace labrena {
+
+// How a file is opened at the OS level; always binary.
+enum class OpenMode {
+  kRead,    // "rb": existing file, read only
+  kUpdate,  // "r+b": existing file, read and write in place
+  kWrite,   // "wb": create or truncate, then write
+  kAppend,  // "ab": create if missing, every write goes to the end
+};
+
+// An open file at the OS level: unbuffered positional reads and writes.
+// FileStream (file_stream.h) adds buffering and the C runtime's semantics.
+class OsFile {
+ public:
+  virtual ~OsFile() = default;
+  // Reads up to n bytes at offset; *got receives the count (0 at the end).
+  virtual bool ReadAt(std::int64_t offset, char* buf, std::size_t n,
+                      std::size_t* got) = 0;
+  // Writes all n bytes at offset (in append mode the offset is ignored and the
+  // bytes go to the end). False when not every byte was written.
+  virtual bool WriteAt(std::int64_t offset, const char* buf,
+                       std::size_t n) = 0;
+  virtual bool Size(std::int64_t* size) = 0;
+  virtual bool Close() = 0;
+};
+
+struct DirEntry {
+  std::string name;  // the entry's name as stored, without the folder
+  bool is_dir = false;
+  bool read_only = false;
+  bool hidden = false;
+  bool system = false;
+  std::int64_t size = 0;
+};
+
+// Attribute bits of a directory search, as the product's runtime names them.
+constexpr int kAttrReadOnly = 0x01;
+constexpr int kAttrHidden = 0x02;
+constexpr int kAttrSystem = 0x04;
+constexpr int kAttrSubdir = 0x10;
+constexpr int kAttrArchive = 0x20;
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0, hundredths = 0;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // Opens a file; nullptr when the system refuses (missing, a folder,
+  // read-only for a writing mode, no permission).
+  virtual std::unique_ptr<OsFile> Open(const std::string& name,
+                                       OpenMode mode) = 0;
+  // True when a file or folder of that name exists.
+  virtual bool Exists(const std::string& name) = 0;
+  virtual bool IsDirectory(const std::string& name) = 0;
+  // True when the file exists and is not read-only.
+  virtual bool IsWritable(const std::string& name) = 0;
+  // Makes an existing file readable and writable; false when it is missing.
+  virtual bool MakeWritable(const std::string& name) = 0;
+  // Size of a file in bytes; false when it does not exist.
+  virtual bool FileSize(const std::string& name, std::int64_t* size) = 0;
+
+  // Renames or moves a file or folder. Never replaces an existing target;
+  // fails across file systems. Returns 0 on success, non-zero otherwise.
+  virtual int Rename(const std::string& from, const std::string& to) = 0;
+  // Deletes a file (not a folder). 0 on success.
+  virtual int Remove(const std::string& name) = 0;
+  // Creates one folder; 0 on success.
+  virtual int MakeDir(const std::string& name) = 0;
+  // Removes an empty folder; 0 on success.
+  virtual int RemoveDir(const std::string& name) = 0;
+  // Copies a file. With fail_if_exists an existing target is not touched.
+  virtual bool CopyFile(const std::string& from, const std::string& to,
+                        bool fail_if_exists) = 0;
+
+  // Lists the entries of a folder that match a pattern ("REG\R*.DAT": folder
+  // part, then a last component with '*' and '?' compared without regard to
+  // case), sorted by their upper-cased names in byte order. Entries are kept
+  // when they are plain files or when all their attribute bits (hidden,
+  // system, folder) are in the mask; "." and ".." are never returned.
+  virtual std::vector<DirEntry> List(const std::string& pattern,
+                                     int attribute_mask) = 0;
+
+  // The busy test: opens the file for reading while denying write access to
+  // others. False while another process holds it open for writing.
+  virtual bool OpenDenyWrite(const std::string& name) = 0;
+
+  // The system's temporary folder as the system reports it (may be empty or
+  // lack a trailing separator; the caller applies the product's rules).
+  virtual std::string SystemTempPath() = 0;
+  // Absolute path of the product's fallback temporary folder ("C:\Temp\").
+  virtual std::string FallbackTempPath() = 0;
+
+  virtual void SleepMs(int ms) = 0;
+  virtual LocalTime Now() = 0;
+};
+
+}  // namespace labrena
+
+#endif  // LABRENA_PLATFORM_ENV_H_

@@ -1,0 +1,94 @@
+// An Env wrapper that makes the system fail on purpose: the Nth open, write,
+// rename, copy or delete fails, or the disk fills after a number of bytes.
+// Every other call goes to the wrapped Env.
+#ifndef LABRENA_PLATFORM_FAULT_ENV_H_
+#define LABRENA_PLATFORM_FAULT_ENV_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/env.h"
+
+namespace labrena {
+
+class FaultEnv : public Env {
+ public:
+  enum class Op { kOpen, kWrite, kRename, kCopy, kRemove, kMakeDir };
+
+  explicit FaultEnv(Env& base) : base_(base) {}
+
+  // Makes the nth call (from 1, counted from now) of op fail.
+  void FailNth(Op op, int n);
+  // Makes every call of op fail until cleared.
+  void FailAll(Op op, bool on = true);
+  // Opens of this name (as the core spells it, any case) fail.
+  void FailOpenOf(const std::string& name);
+  // After this many more bytes, every write fails (the disk is full).
+  void DiskFullAfter(std::int64_t bytes) { disk_left_ = bytes; }
+  int calls(Op op) const;
+
+  std::unique_ptr<OsFile> Open(const std::string& name,
+                               OpenMode mode) override;
+  bool Exists(const std::string& name) override { return base_.Exists(name); }
+  bool IsDirectory(const std::string& name) override {
+    return base_.IsDirectory(name);
+  }
+  bool IsWritable(const std::string& name) override {
+    return base_.IsWritable(name);
+  }
+  bool MakeWritable(const std::string& name) override {
+    return base_.MakeWritable(name);
+  }
+  bool FileSize(const std::string& name, std::int64_t* size) override {
+    return base_.FileSize(name, size);
+  }
+  int Rename(const std::string& from, const std::string& to) override;
+  int Remove(const std::string& name) override;
+  int MakeDir(const std::string& name) override;
+  int RemoveDir(const std::string& name) override {
+    return base_.RemoveDir(name);
+  }
+  bool CopyFile(const std::string& from, const std::string& to,
+                bool fail_if_exists) override;
+  std::vector<DirEntry> List(const std::string& pattern,
+                             int attribute_mask) override {
+    return base_.List(pattern, attribute_mask);
+  }
+  bool OpenDenyWrite(const std::string& name) override;
+  std::string SystemTempPath() override { return base_.SystemTempPath(); }
+  std::string FallbackTempPath() override { return base_.FallbackTempPath(); }
+  void SleepMs(int ms) override { slept_ms_ += ms; }
+  LocalTime Now() override { return now_set_ ? now_ : base_.Now(); }
+
+  // Test controls for the system services.
+  void SetBusy(const std::string& name) { busy_.insert(name); }
+  void SetNow(const LocalTime& now) {
+    now_ = now;
+    now_set_ = true;
+  }
+  int slept_ms() const { return slept_ms_; }
+
+  // Called by the files it opened, for every write.
+  bool AllowWrite(std::size_t n);
+
+ private:
+  bool Fails(Op op);
+
+  Env& base_;
+  std::map<Op, int> calls_;
+  std::map<Op, std::set<int>> fail_at_;
+  std::set<Op> fail_all_;
+  std::set<std::string> fail_open_;
+  std::set<std::string> busy_;
+  std::int64_t disk_left_ = -1;
+  int slept_ms_ = 0;
+  LocalTime now_;
+  bool now_set_ = false;
+};
+
+}  // namespace labrena
+
+#endif  // LABRENA_PLATFORM_FAULT_ENV_H_

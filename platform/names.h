@@ -1,0 +1,33 @@
+// Name rules shared by every Env: case folding, wildcards, listing order.
+#ifndef LABRENA_PLATFORM_NAMES_H_
+#define LABRENA_PLATFORM_NAMES_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace labrena {
+
+// ASCII A-Z folding, the only case folding the product knows.
+std::string UpperAscii(std::string_view text);
+
+// True when name matches a pattern of '*' and '?' without regard to ASCII
+// letter case, as a Windows directory search matches ("*.*" matches all).
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// Sorts entries by their upper-cased names in byte order, as NTFS lists them.
+void SortListing(std::vector<DirEntry>* entries);
+
+// Splits "R0%d\*.DAT" into its folder ("R01") and last component ("*.DAT").
+void SplitPattern(const std::string& pattern, std::string* folder,
+                  std::string* last);
+
+// True when an entry passes a directory search's attribute mask: plain files
+// always, folders, hidden and system entries only when their bits are set.
+bool PassesMask(const DirEntry& entry, int attribute_mask);
+
+}  // namespace labrena
+
+#endif  // LABRENA_PLATFORM_NAMES_H_

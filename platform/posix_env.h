@@ -1,0 +1,57 @@
+// The Env of POSIX systems (Linux, macOS), rooted at the data folder.
+#ifndef LABRENA_PLATFORM_POSIX_ENV_H_
+#define LABRENA_PLATFORM_POSIX_ENV_H_
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/env.h"
+
+namespace labrena {
+
+class PosixEnv : public Env {
+ public:
+  // root: the data folder; relative names resolve below it.
+  explicit PosixEnv(std::string root);
+
+  std::unique_ptr<OsFile> Open(const std::string& name,
+                               OpenMode mode) override;
+  bool Exists(const std::string& name) override;
+  bool IsDirectory(const std::string& name) override;
+  bool IsWritable(const std::string& name) override;
+  bool MakeWritable(const std::string& name) override;
+  bool FileSize(const std::string& name, std::int64_t* size) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  int Remove(const std::string& name) override;
+  int MakeDir(const std::string& name) override;
+  int RemoveDir(const std::string& name) override;
+  bool CopyFile(const std::string& from, const std::string& to,
+                bool fail_if_exists) override;
+  std::vector<DirEntry> List(const std::string& pattern,
+                             int attribute_mask) override;
+  bool OpenDenyWrite(const std::string& name) override;
+  std::string SystemTempPath() override;
+  std::string FallbackTempPath() override;
+  void SleepMs(int ms) override;
+  LocalTime Now() override;
+
+  // The real path that a product name stands for: backslashes mapped, each
+  // component matched without regard to case when the exact one is missing.
+  std::string Resolve(const std::string& name);
+
+ private:
+  // Upper-cased name -> name as stored, for one folder.
+  using Listing = std::map<std::string, std::string>;
+  const Listing& ListingOf(const std::string& dir);
+  void Forget(const std::string& path);
+  void Learn(const std::string& path);
+
+  std::string root_;
+  std::unordered_map<std::string, Listing> listings_;
+};
+
+}  // namespace labrena
+
+#endif  // LABRENA_PLATFORM_POSIX_ENV_H_

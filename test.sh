@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the unit and
+# end-to-end tests, again under the address and undefined-behaviour
+# sanitizers, then the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/deps.sh
+install_deps full
+
+jobs=$(nproc)
+echo "== Linux build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== Sanitizer build and tests"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLABRENA_SANITIZE=ON >/dev/null
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs")
+
+echo "== Windows build and tests under Wine"
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-win -j "$jobs"
+tests/wine/run.sh build-win build

@@ -1,0 +1,21 @@
+# Installs the Debian packages the build needs when they are missing.
+# "install_deps full" adds the Windows cross build, Wine and Xvfb.
+install_deps() {
+  local want=(cmake g++ make libgtest-dev libbenchmark-dev)
+  if [ "${1:-}" = full ]; then
+    want+=(g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick)
+  fi
+  local missing=()
+  for p in "${want[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+    return 1
+  fi
+  echo "installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    "${missing[@]}" >/dev/null
+}
