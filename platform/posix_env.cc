@@ -96,7 +96,8 @@ std::string LastOf(const std::string& path) {
 
 }  // namespace
 
-PosixEnv::PosixEnv(std::string root) : root_(std::move(root)) {
+PosixEnv::PosixEnv(std::string root, std::string temp)
+    : root_(std::move(root)), temp_(std::move(temp)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
 }
 
@@ -313,6 +314,7 @@ bool PosixEnv::OpenDenyWrite(const std::string&) {
 }
 
 std::string PosixEnv::SystemTempPath() {
+  if (!temp_.empty()) return temp_;
   const char* dir = std::getenv("TMPDIR");
   std::string path = dir && *dir ? dir : "/tmp";
   if (path.back() != '/') path += '/';
@@ -350,8 +352,9 @@ LocalTime PosixEnv::Now() {
 
 namespace labrena {
 
-std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder) {
-  return std::make_unique<PosixEnv>(data_folder);
+std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
+                                  const std::string& temp_folder) {
+  return std::make_unique<PosixEnv>(data_folder, temp_folder);
 }
 
 }  // namespace labrena

@@ -13,8 +13,9 @@ namespace labrena {
 
 class PosixEnv : public Env {
  public:
-  // root: the data folder; relative names resolve below it.
-  explicit PosixEnv(std::string root);
+  // root: the data folder; relative names resolve below it. temp, when not
+  // empty, is reported as the system's temporary folder instead of $TMPDIR.
+  explicit PosixEnv(std::string root, std::string temp = "");
 
   std::unique_ptr<OsFile> Open(const std::string& name,
                                OpenMode mode) override;
@@ -49,6 +50,7 @@ class PosixEnv : public Env {
   void Learn(const std::string& path);
 
   std::string root_;
+  std::string temp_;
   std::unordered_map<std::string, Listing> listings_;
 };
 

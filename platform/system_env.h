@@ -9,7 +9,10 @@
 
 namespace labrena {
 
-std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder);
+// temp_folder, when not empty, stands in for the system's temporary folder
+// (tests use it so that they never touch the real one).
+std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
+                                  const std::string& temp_folder = "");
 
 }  // namespace labrena
 
