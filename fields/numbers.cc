@@ -102,6 +102,102 @@ std::int64_t ReadLong(std::string_view text) {
   return value;
 }
 
+double ParseAmount(std::string_view text) {
+  text = CText(text).substr(0, 30);
+  // Built from its right end: the rightmost separator is the decimal point,
+  // the others are thousands separators; exponent letters are dropped.
+  std::string reversed;
+  bool have_point = false;
+  for (std::size_t i = text.size(); i-- > 0;) {
+    char c = text[i];
+    if (c == '.' || c == ',') {
+      if (!have_point) reversed += '.';
+      have_point = true;
+    } else if (c != 'e' && c != 'E') {
+      reversed += c;
+    }
+  }
+  return ReadDouble(std::string(reversed.rbegin(), reversed.rend()));
+}
+
+std::string FormatNumber(double x, int decimals) {
+  if (!(std::fabs(x) < 1e15)) x = 0.0;  // NaN counts as 0 too
+  if (decimals > 6) decimals = 6;
+  if (decimals < 0) decimals = 0;
+  std::string fixed = Format("%.*f", decimals, std::fabs(x));
+  std::size_t integer_digits = fixed.find('.');
+  if (integer_digits == std::string::npos) integer_digits = fixed.size();
+  std::string out;
+  if (x < 0) out += '-';
+  for (std::size_t i = 0; i < integer_digits; ++i) {
+    if (i > 0 && (integer_digits - i) % 3 == 0) out += '.';
+    out += fixed[i];
+  }
+  if (decimals > 0) {
+    out += ',';
+    out += fixed.substr(integer_digits + 1);
+  }
+  return out;
+}
+
+std::string FormatNumberTrim(double x, int fewest, int most) {
+  std::string out = FormatNumber(x, most);
+  for (int removed = 0; removed < most - fewest && !out.empty() &&
+                        out.back() == '0';
+       ++removed) {
+    out.pop_back();
+  }
+  if (!out.empty() && out.back() == ',') out.pop_back();
+  return out;
+}
+
+double RoundCents(double x) {
+  if (!std::isfinite(x)) return x;
+  // Callers pass non-negative amounts; a negative one rounds as its absolute
+  // value does, half away from zero.
+  if (x < 0) return -RoundCents(-x);
+  std::string text = Format("%.6f", x);
+  std::size_t point = text.rfind('.');
+  bool round_up = text[point + 3] >= '5';
+  text.resize(point + 3);
+  double rounded = ReadDouble(text);
+  return round_up ? rounded + 0.01 : rounded;
+}
+
+std::string KeepDigits(std::string_view text, std::size_t n) {
+  std::string out;
+  for (char c : CText(text)) {
+    if (out.size() >= n) break;
+    if (IsDigit(c)) out += c;
+  }
+  return out;
+}
+
+std::string KeepAlnum(std::string_view text, std::size_t n) {
+  std::string out;
+  for (char c : CText(text)) {
+    if (out.size() >= n) break;
+    if (IsAlnum(c)) out += c;
+  }
+  return out;
+}
+
+std::string ZeroPadDigits(std::string_view text, std::size_t n) {
+  std::string digits = KeepDigits(text, n);
+  return std::string(n - digits.size(), '0') + digits;
+}
+
+std::string DropLeadingZeros(std::string_view text, std::size_t n) {
+  text = CText(text);
+  std::size_t first = text.find_first_not_of('0');
+  if (first == std::string_view::npos) first = text.size();
+  return KeepDigits(text.substr(first), n);
+}
+
+std::string NormalizeDigits(std::string_view text, std::size_t n) {
+  return ZeroPadDigits(DropLeadingZeros(text, n), n);
+}
+
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -116,5 +116,197 @@ TEST(FormatTest, LongOutput) {
   EXPECT_EQ(Format("%.6f", 1e300).size(), 301u + 7u);
 }
 
+TEST(ParseAmountTest, EitherSeparatorConvention) {
+  EXPECT_DOUBLE_EQ(ParseAmount("1.234,56"), 1234.56);
+  EXPECT_DOUBLE_EQ(ParseAmount("1,234.56"), 1234.56);
+  EXPECT_DOUBLE_EQ(ParseAmount("1.234.567,89"), 1234567.89);
+  EXPECT_DOUBLE_EQ(ParseAmount("1,234,567.89"), 1234567.89);
+  EXPECT_DOUBLE_EQ(ParseAmount("12,5"), 12.5);
+  EXPECT_DOUBLE_EQ(ParseAmount("12.5"), 12.5);
+  EXPECT_DOUBLE_EQ(ParseAmount("-1.234,56"), -1234.56);
+  EXPECT_DOUBLE_EQ(ParseAmount("  12,50  "), 12.5);
+  EXPECT_DOUBLE_EQ(ParseAmount("100"), 100.0);
+}
+
+TEST(ParseAmountTest, LoneSeparatorIsTheDecimalPoint) {
+  EXPECT_DOUBLE_EQ(ParseAmount("1.234"), 1.234);
+  EXPECT_DOUBLE_EQ(ParseAmount("1,234"), 1.234);
+  EXPECT_DOUBLE_EQ(ParseAmount(",5"), 0.5);
+  EXPECT_DOUBLE_EQ(ParseAmount("5,"), 5.0);
+}
+
+TEST(ParseAmountTest, ExponentLettersAreDropped) {
+  EXPECT_DOUBLE_EQ(ParseAmount("1e5"), 15.0);
+  EXPECT_DOUBLE_EQ(ParseAmount("2,5E3"), 2.53);
+  EXPECT_DOUBLE_EQ(ParseAmount("e7"), 7.0);
+}
+
+TEST(ParseAmountTest, BadInput) {
+  EXPECT_EQ(ParseAmount(""), 0.0);
+  EXPECT_EQ(ParseAmount("   "), 0.0);
+  EXPECT_EQ(ParseAmount("abc"), 0.0);
+  EXPECT_EQ(ParseAmount("R$ 10,00"), 0.0);
+  EXPECT_EQ(ParseAmount(","), 0.0);
+  EXPECT_DOUBLE_EQ(ParseAmount("12abc,5"), 12.0);
+  EXPECT_DOUBLE_EQ(ParseAmount("12,5\xC3"), 12.5);
+  EXPECT_DOUBLE_EQ(ParseAmount("0x1A"), 0.0);
+  EXPECT_DOUBLE_EQ(ParseAmount("inf"), 0.0);
+  EXPECT_DOUBLE_EQ(ParseAmount("1,5\0" "99"s), 1.5);
+}
+
+TEST(ParseAmountTest, LooksAtThirtyCharactersAtMost) {
+  EXPECT_DOUBLE_EQ(ParseAmount(std::string(29, ' ') + "7,5"), 7.0);
+  EXPECT_DOUBLE_EQ(ParseAmount(std::string(27, ' ') + "7,5"), 7.5);
+  // The separator beyond the first 30 characters is not seen.
+  EXPECT_DOUBLE_EQ(ParseAmount("1.234.567.890.123.456.789.012,34"),
+                   1234567890123456789012.0);
+  EXPECT_DOUBLE_EQ(ParseAmount(std::string(5000, '9')),
+                   999999999999999999999999999999.0);
+}
+
+TEST(FormatNumberTest, DisplayForm) {
+  EXPECT_EQ(FormatNumber(0, 2), "0,00");
+  EXPECT_EQ(FormatNumber(999, 0), "999");
+  EXPECT_EQ(FormatNumber(1000, 0), "1.000");
+  EXPECT_EQ(FormatNumber(-1234.5, 1), "-1.234,5");
+  EXPECT_EQ(FormatNumber(1234567.891, 2), "1.234.567,89");
+  EXPECT_EQ(FormatNumber(12, 0), "12");
+  EXPECT_EQ(FormatNumber(123456, 0), "123.456");
+  EXPECT_EQ(FormatNumber(0.5, 3), "0,500");
+  EXPECT_EQ(FormatNumber(-7, 0), "-7");
+}
+
+TEST(FormatNumberTest, RoundsToNearest) {
+  EXPECT_EQ(FormatNumber(999.996, 2), "1.000,00");
+  EXPECT_EQ(FormatNumber(2.675, 2), "2,67");  // 2.675 is 2.67499... in binary
+  EXPECT_EQ(FormatNumber(0.125, 2), "0,12");  // exact tie to even
+  EXPECT_EQ(FormatNumber(0.5, 0), "0");
+  EXPECT_EQ(FormatNumber(1.5, 0), "2");
+}
+
+TEST(FormatNumberTest, NegativeBelowHalfACentKeepsItsSign) {
+  EXPECT_EQ(FormatNumber(-0.001, 2), "-0,00");
+}
+
+TEST(FormatNumberTest, AtMostSixDecimals) {
+  EXPECT_EQ(FormatNumber(1.123456789, 9), "1,123457");
+  EXPECT_EQ(FormatNumber(1, 7), "1,000000");
+  EXPECT_EQ(FormatNumber(1.5, -1), "2");
+}
+
+TEST(FormatNumberTest, LargeNumbers) {
+  EXPECT_EQ(FormatNumber(2147483648.0, 0), "2.147.483.648");
+  EXPECT_EQ(FormatNumber(static_cast<double>(std::int64_t{4294967296}), 0),
+            "4.294.967.296");
+  EXPECT_EQ(FormatNumber(999999999999999.0, 0), "999.999.999.999.999");
+  EXPECT_EQ(FormatNumber(-999999999999999.0, 0), "-999.999.999.999.999");
+  EXPECT_EQ(FormatNumber(1e15, 0), "0");
+  EXPECT_EQ(FormatNumber(1e15, 2), "0,00");
+  EXPECT_EQ(FormatNumber(-1e15, 2), "0,00");
+  EXPECT_EQ(FormatNumber(9223372036854775807.0, 0), "0");
+  EXPECT_EQ(FormatNumber(HUGE_VAL, 0), "0");
+  EXPECT_EQ(FormatNumber(-HUGE_VAL, 1), "0,0");
+  EXPECT_EQ(FormatNumber(std::nan(""), 2), "0,00");
+}
+
+TEST(FormatNumberTest, FileSizesUpToTwoToTheSixtyThird) {
+  for (int bits = 0; bits <= 63; ++bits) {
+    std::uint64_t size = std::uint64_t{1} << bits;
+    double x = static_cast<double>(size);
+    std::string text = FormatNumber(x, 0);
+    if (x >= 1e15) {
+      EXPECT_EQ(text, "0") << bits;
+      continue;
+    }
+    // Independent grouping of the decimal digits.
+    std::string digits = std::to_string(size);
+    std::string expected;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+      if (i > 0 && (digits.size() - i) % 3 == 0) expected += '.';
+      expected += digits[i];
+    }
+    EXPECT_EQ(text, expected) << bits;
+  }
+}
+
+TEST(FormatNumberTrimTest, DropsTrailingZeros) {
+  EXPECT_EQ(FormatNumberTrim(1.5, 0, 6), "1,5");
+  EXPECT_EQ(FormatNumberTrim(2, 0, 2), "2");
+  EXPECT_EQ(FormatNumberTrim(2, 2, 2), "2,00");
+  EXPECT_EQ(FormatNumberTrim(2, 1, 3), "2,0");
+  EXPECT_EQ(FormatNumberTrim(1000, 0, 2), "1.000");
+  EXPECT_EQ(FormatNumberTrim(100, 0, 0), "100");
+  EXPECT_EQ(FormatNumberTrim(0, 0, 6), "0");
+  EXPECT_EQ(FormatNumberTrim(1.25, 0, 6), "1,25");
+  EXPECT_EQ(FormatNumberTrim(-1234.5, 0, 3), "-1.234,5");
+  EXPECT_EQ(FormatNumberTrim(100, 0, 9), "100");
+  EXPECT_EQ(FormatNumberTrim(1e15, 0, 2), "0");
+}
+
+TEST(RoundCentsTest, HalfUpFromTheSixDecimalText) {
+  EXPECT_DOUBLE_EQ(RoundCents(1.234999), 1.23);
+  EXPECT_DOUBLE_EQ(RoundCents(1.235), 1.24);
+  EXPECT_DOUBLE_EQ(RoundCents(2.675), 2.68);
+  EXPECT_DOUBLE_EQ(RoundCents(0.0), 0.0);
+  EXPECT_DOUBLE_EQ(RoundCents(0.004), 0.0);
+  EXPECT_DOUBLE_EQ(RoundCents(0.005), 0.01);
+  EXPECT_DOUBLE_EQ(RoundCents(10.0), 10.0);
+  EXPECT_DOUBLE_EQ(RoundCents(1.2349999), 1.24);  // "1.235000" at six decimals
+  EXPECT_DOUBLE_EQ(RoundCents(999999.995), 1000000.0);
+  EXPECT_EQ(FormatNumber(RoundCents(1.235), 2), "1,24");
+  EXPECT_EQ(FormatNumber(RoundCents(1234567.125), 2), "1.234.567,13");
+}
+
+TEST(RoundCentsTest, NegativeAmountsRoundLikeTheirAbsoluteValue) {
+  EXPECT_DOUBLE_EQ(RoundCents(-1.235), -1.24);
+  EXPECT_DOUBLE_EQ(RoundCents(-1.234), -1.23);
+}
+
+TEST(DigitStringTest, KeepDigits) {
+  EXPECT_EQ(KeepDigits("12-3.4/5", 10), "12345");
+  EXPECT_EQ(KeepDigits("12-3.4/5", 3), "123");
+  EXPECT_EQ(KeepDigits("abc", 5), "");
+  EXPECT_EQ(KeepDigits("", 5), "");
+  EXPECT_EQ(KeepDigits("123", 0), "");
+  EXPECT_EQ(KeepDigits("1\xB2" "2\xC3", 5), "12");  // superscript two is no digit
+  EXPECT_EQ(KeepDigits("12\0" "34"s, 5), "12");
+  EXPECT_EQ(KeepDigits(std::string(10000, '7'), 4), "7777");
+}
+
+TEST(DigitStringTest, KeepAlnum) {
+  EXPECT_EQ(KeepAlnum("A-1/b", 2), "A1");
+  EXPECT_EQ(KeepAlnum("A-1/b", 10), "A1b");
+  EXPECT_EQ(KeepAlnum("S\xC3" "O PAULO", 10), "SOPAULO");
+  EXPECT_EQ(KeepAlnum("\xE7\xE3o", 5), "o");
+  EXPECT_EQ(KeepAlnum("", 5), "");
+}
+
+TEST(DigitStringTest, ZeroPadDigits) {
+  EXPECT_EQ(ZeroPadDigits("12-3", 6), "000123");
+  EXPECT_EQ(ZeroPadDigits("0000012345", 6), "000001");
+  EXPECT_EQ(ZeroPadDigits("", 3), "000");
+  EXPECT_EQ(ZeroPadDigits("abc", 2), "00");
+  EXPECT_EQ(ZeroPadDigits("123", 3), "123");
+  EXPECT_EQ(ZeroPadDigits("123", 0), "");
+}
+
+TEST(DigitStringTest, DropLeadingZeros) {
+  EXPECT_EQ(DropLeadingZeros("000", 5), "");
+  EXPECT_EQ(DropLeadingZeros("0012", 5), "12");
+  EXPECT_EQ(DropLeadingZeros("00102", 2), "10");
+  EXPECT_EQ(DropLeadingZeros("0-012", 5), "012");  // only the leading '0' go
+  EXPECT_EQ(DropLeadingZeros(" 012", 5), "012");
+  EXPECT_EQ(DropLeadingZeros("", 5), "");
+}
+
+TEST(DigitStringTest, NormalizeDigits) {
+  EXPECT_EQ(NormalizeDigits("0000012345", 6), "012345");
+  EXPECT_EQ(NormalizeDigits("000", 3), "000");
+  EXPECT_EQ(NormalizeDigits("12-3", 6), "000123");
+  EXPECT_EQ(NormalizeDigits("1234567", 6), "123456");
+  EXPECT_EQ(NormalizeDigits("", 4), "0000");
+  EXPECT_EQ(NormalizeDigits("x7y", 2), "07");
+}
+
 }  // namespace
 }  // namespace labrena
