@@ -113,6 +113,7 @@ bool FileStream::WriteRaw(const char* data, std::size_t n) {
   if (!fits) {
     if (!Flush()) return false;
     if (n > cache_.size()) {
+      cache_len_ = 0;  // the cache would hold stale bytes
       if (!file_->WriteAt(pos_, data, n)) {
         error_ = true;
         return false;
