@@ -50,7 +50,7 @@ double ReadDouble(std::string_view text) {
     number += text[i++];
     any_digit = true;
   }
-  if (number.empty()) number = "0";
+  if (number.empty()) number.push_back('0');
   number += '.';
   if (i < text.size() && text[i] == '.') {
     ++i;
