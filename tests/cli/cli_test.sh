@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The command line's contract: exit statuses, the final message on stdout,
+# message boxes on stderr, retired files below $TMPDIR.
+# Usage: cli_test.sh PATH_TO_LABRENA_CONV
+set -u
+conv="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+scratch=$(mktemp -d)
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
+passed=0
+failed=0
+
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+  fi
+}
+
+run() {  # run ARGS...: sets out, err, status
+  out=$("$conv" "$@" 2>"$scratch/err") && status=0 || status=$?
+  err=$(cat "$scratch/err")
+}
+
+run
+check "no arguments is bad usage" 2 "$status"
+run --version
+check "--version" "0 labrena-conv 6.28" "$status $out"
+run --help
+check "--help exits 0" 0 "$status"
+run convert --data "$scratch/none"
+check "missing data folder" 2 "$status"
+run convert --step 7 --data "$scratch"
+check "step out of range" 2 "$status"
+run convert --frobnicate
+check "unknown option" 2 "$status"
+
+mkdir -p "$scratch/data" "$scratch/tmp"
+export TMPDIR="$scratch/tmp"
+run convert --data "$scratch/data"
+check "empty folder converts" "0" "$status"
+check "final message on stdout" "A conversão foi realizada." "$out"
+check "nothing on stderr" "" "$err"
+
+# An old register is converted and retired below $TMPDIR.
+: > "$scratch/data/FX0.DAT"
+run convert --data "$scratch/data" --step 1
+check "step 1 exit" 0 "$status"
+check "FX0.DAT retired" yes "$([ -f "$TMPDIR/Nelk/Labrena/FX0.DAT" ] && echo yes)"
+check "F301.DAT written" yes "$([ -f "$scratch/data/F301.DAT" ] && echo yes)"
+
+# A failure shown in a message box gives exit status 1 and Title: text, and
+# the run still ends with the final message. The counters file is a folder,
+# so the job counter cannot be written; the current folder is the default.
+mkdir -p "$scratch/data2/F34.DAT"
+printf '%-426s%-1529s' "0000000001" "MOTORISTA" > "$scratch/data2/F16.DAT"
+cd "$scratch/data2"
+run convert --step 3
+cd - >/dev/null
+check "error box gives exit 1" 1 "$status"
+check "error box on stderr" "FOpen2: Erro ao abrir o arquivo." "$(head -1 <<<"$err")"
+check "final message after an error" "A conversão foi realizada." "$out"
+check "step 3 ran in the current folder" yes \
+  "$([ -f "$scratch/data2/F35.DAT" ] && echo yes)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
