@@ -75,7 +75,7 @@ int Convert(int argc, char** argv) {
   }
   ConsoleUi ui(policy, stderr, stdin);
   Context ctx{*env, ui};
-  RunConversion(ctx, steps);
+  RunConversion(ctx, steps, [&ui](int step) { ui.ShowProgress(step); });
   std::printf("%s\n", Cp1252ToUtf8(kFinalMessage).c_str());
   std::fflush(stdout);
   return ui.error_shown() ? kExitErrorShown : kExitOk;

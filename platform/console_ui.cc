@@ -120,6 +120,11 @@ void ConsoleUi::SetStatus(const std::string& text) {
   }
 }
 
+void ConsoleUi::ShowProgress(int step) {
+  status_ = "Passo " + std::to_string(step) + " de 6";
+  PaintStatus(true);
+}
+
 int ConsoleUi::PeekMessage2() {
   PaintStatus(false);
   return 0;

@@ -33,6 +33,9 @@ class ConsoleUi : public Ui {
   void SetControlText(int control_id, const std::string& text) override;
   void DestroyDialog() override {}
 
+  // At a terminal, names the step that is starting on the status line.
+  void ShowProgress(int step);
+
   // True when an error box was shown (the exit status 1 of the converter).
   bool error_shown() const { return error_shown_; }
 

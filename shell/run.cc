@@ -16,17 +16,19 @@ const std::vector<ConversionStep>& ConversionSteps() {
   return steps;
 }
 
-void RunConversion(Context& ctx, const std::vector<int>& steps) {
-  const auto& table = ConversionSteps();
-  if (steps.empty()) {
-    for (const ConversionStep& step : table) {
-      if (step.run) step.run(ctx);
+void RunConversion(Context& ctx, const std::vector<int>& steps,
+                   const std::function<void(int step)>& on_step) {
+  std::vector<int> order = steps;
+  if (order.empty()) {
+    for (const ConversionStep& step : ConversionSteps()) {
+      order.push_back(step.number);
     }
-  } else {
-    for (int number : steps) {
-      for (const ConversionStep& step : table) {
-        if (step.number == number && step.run) step.run(ctx);
-      }
+  }
+  for (int number : order) {
+    for (const ConversionStep& step : ConversionSteps()) {
+      if (step.number != number || !step.run) continue;
+      if (on_step) on_step(number);
+      step.run(ctx);
     }
   }
   ctx.ui.SetStatus("");

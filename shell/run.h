@@ -3,6 +3,7 @@
 #ifndef LABRENA_SHELL_RUN_H_
 #define LABRENA_SHELL_RUN_H_
 
+#include <functional>
 #include <vector>
 
 #include "platform/context.h"
@@ -25,8 +26,10 @@ const std::vector<ConversionStep>& ConversionSteps();
 
 // Runs the named steps (1 to 6) in the order given, or all six in the fixed
 // order when the list is empty, then clears the status line. The front end
-// shows the final message.
-void RunConversion(Context& ctx, const std::vector<int>& steps = {});
+// shows the final message; on_step, when given, hears of each step as it
+// starts (the command line shows it at a terminal).
+void RunConversion(Context& ctx, const std::vector<int>& steps = {},
+                   const std::function<void(int step)>& on_step = nullptr);
 
 }  // namespace labrena
 
