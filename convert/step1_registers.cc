@@ -1,7 +1,228 @@
+// The first conversion step: the oldest register files FX0.DAT, FW0.DAT and
+// FY0.DAT, whose fields are each followed by one separator character, become
+// the fixed-width record files F301.DAT, F302.DAT and F303.DAT; then four old
+// files get the names under which the later steps look for them.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <numeric>
+#include <span>
+#include <string>
+
 #include "convert/steps.h"
+#include "fields/numbers.h"
+#include "records/record_file.h"
+#include "records/retire.h"
 
 namespace labrena {
+namespace {
 
-void ConvertRegisterFiles(Context&) {}
+// FX0.DAT: 45 separated fields.
+constexpr int kFx0Widths[] = {
+    10,  40, 40, 10, 20,  30, 9, 30, 2,  40, 4, 25, 30, 18, 18,    //  0-14
+    100, 1,  1,  1,  194, 3,  4, 4,  8,  2,  7, 5,  2,  1,  5,     // 15-29
+    1,   20, 20, 20, 15,  5,  5, 1,  10, 7,  7, 1,  1,  1,  160};  // 30-44
+// F301.DAT: fields 0, 23, 25 and 44 widened.
+constexpr int kF301Widths[] = {
+    11,  40, 40, 10, 20,  30, 9, 30, 2,  40, 4,  25, 30, 18, 18,    //  0-14
+    100, 1,  1,  1,  194, 3,  4, 4,  9,  2,  10, 5,  2,  1,  5,     // 15-29
+    1,   20, 20, 20, 15,  5,  5, 1,  10, 7,  7,  1,  1,  1,  200};  // 30-44
+constexpr int kF301Blank[] = {31, 32, 33, 34, 37, 39, 40};
+
+// FW0.DAT: 22 separated fields.
+constexpr int kFw0Widths[] = {
+    10, 40,  40, 10, 20, 30, 9, 30, 2, 40, 4, 25, 30, 18, 18,  //  0-14
+    4,  100, 1,  1,  1,  1,  197};                             // 15-21
+// F302.DAT: fields 0 and 21 widened.
+constexpr int kF302Widths[] = {
+    11, 40,  40, 10, 20, 30, 9, 30, 2, 40, 4, 25, 30, 18, 18,  //  0-14
+    4,  100, 1,  1,  1,  1,  218};                             // 15-21
+
+// FY0.DAT: 86 separated fields, then the item block.
+constexpr int kFy0Widths[] = {
+    10, 40, 40,  10, 20, 30,  9,  30, 2,  40, 4,  25, 30, 10, 100,  //  0-14
+    1,  1,  1,   1,  10, 146, 1,  30, 30, 14, 11, 3,  2,  14, 3,    // 15-29
+    4,  2,  3,   5,  5,  5,   5,  14, 8,  5,  2,  1,  2,  10, 10,   // 30-44
+    1,  10, 7,   2,  1,  2,   4,  10, 2,  20, 7,  2,  2,  10, 2,    // 45-59
+    10, 2,  176, 40, 40, 20,  40, 1,  1,  6,  92, 40, 10, 40, 10,   // 60-74
+    40, 10, 40,  10, 40, 10,  40, 10, 40, 10, 13};                  // 75-85
+// F303.DAT: fields 0, 20, 25, 26, 28, 37, 47, 54, 55, 62 and 85 resized.
+constexpr int kF303Widths[] = {
+    11, 40, 40, 10, 20, 30, 9,  30, 2,  40, 4,  25, 30, 10, 100,  //  0-14
+    1,  1,  1,  1,  10, 10, 1,  30, 30, 14, 18, 10, 2,  18, 3,    // 15-29
+    4,  2,  3,  5,  5,  5,  5,  18, 8,  5,  2,  1,  2,  10, 10,   // 30-44
+    1,  10, 10, 2,  1,  2,  4,  10, 2,  30, 2,  2,  2,  10, 2,    // 45-59
+    10, 2,  10, 40, 40, 20, 40, 1,  1,  6,  92, 40, 10, 40, 10,   // 60-74
+    40, 10, 40, 10, 40, 10, 40, 10, 40, 10, 14};                  // 75-85
+constexpr int kF303Blank[] = {20, 54, 55, 62, 69, 70, 71, 72, 73, 74,
+                              75, 76, 77, 78, 79, 80, 81, 82, 83, 84};
+
+// The item block after each FY0.DAT record: four pieces of 200 characters,
+// with no separator.
+constexpr int kItemPieces = 4;
+constexpr std::size_t kItemPiece = 200;
+
+constexpr int Sum(std::span<const int> widths) {
+  return std::accumulate(widths.begin(), widths.end(), 0);
+}
+constexpr int Offset(std::span<const int> widths, std::size_t field) {
+  return Sum(widths.first(field));
+}
+
+static_assert(std::size(kFx0Widths) == 45 && Sum(kFx0Widths) == 938);
+static_assert(std::size(kF301Widths) == 45 && Sum(kF301Widths) == 983);
+static_assert(std::size(kFw0Widths) == 22 && Sum(kFw0Widths) == 631);
+static_assert(std::size(kF302Widths) == 22 && Sum(kF302Widths) == 653);
+static_assert(std::size(kFy0Widths) == 86 && Sum(kFy0Widths) == 1622);
+static_assert(std::size(kF303Widths) == 86 && Sum(kF303Widths) == 1352);
+// Offsets that the later steps read.
+static_assert(Offset(kF302Widths, 13) == 291 && Offset(kF302Widths, 15) == 327);
+static_assert(Offset(kF303Widths, 62) == 738 &&
+              Offset(kF303Widths, 85) == 1338);
+
+struct RegisterFormat {
+  const char* old_name;
+  int number;  // of the new file, "F3%02d.DAT"
+  std::span<const int> old_widths;
+  std::span<const int> new_widths;
+  std::span<const int> blank_fields;  // read, but written as blanks
+  int item_pieces;                    // pieces of 200 after the fields
+};
+
+constexpr RegisterFormat kFormats[] = {
+    {"FX0.DAT", 1, kFx0Widths, kF301Widths, kF301Blank, 0},
+    {"FW0.DAT", 2, kFw0Widths, kF302Widths, {}, 0},
+    {"FY0.DAT", 3, kFy0Widths, kF303Widths, kF303Blank, kItemPieces},
+};
+
+// The old files that later steps read under new names.
+struct NewName {
+  const char* old_name;
+  const char* new_name;
+};
+constexpr NewName kNewNames[] = {
+    {"FZ0.DAT", "F304.DAT"},
+    {"RESP.DAT", "F305.DAT"},
+    {"REG\\REGFE.DAT", "F310.DAT"},
+    {"REG\\REGRE.DAT", "F311.DAT"},
+};
+
+enum class Piece {
+  kRead,     // the whole width, or what was left of the file
+  kLineEnd,  // a line end came before the width was reached
+  kNothing,  // the file had ended already
+};
+
+// Reads at most width characters, stopping after a line end (text mode: a
+// CR LF counts as one LF).
+Piece ReadPiece(FileStream* in, std::size_t width, std::string* value) {
+  value->clear();
+  while (value->size() < width) {
+    int c = in->Getc();
+    if (c == FileStream::kEof) {
+      return value->empty() ? Piece::kNothing : Piece::kRead;
+    }
+    value->push_back(static_cast<char>(c));
+    if (c == '\n' && value->size() < width) return Piece::kLineEnd;
+  }
+  return Piece::kRead;
+}
+
+// True when only line ends remain before the end of the file (a file may
+// end with one after its last record). Otherwise the position is kept.
+bool AtEndOfRecords(FileStream* in) {
+  std::int64_t start = in->Tell();
+  int c;
+  do {
+    c = in->Getc();
+  } while (c == '\n' || c == '\r');
+  if (c == FileStream::kEof) return true;
+  in->Seek(start);
+  return false;
+}
+
+// Copies every record of the old file into the new one. False when a line
+// end came inside a field or an item piece: the fields are then not stored at
+// full width, every following field would be shifted, and the file is left
+// unconverted. Also false when a write failed.
+bool CopyRecords(FileStream* in, FileStream* out,
+                 const RegisterFormat& format) {
+  std::string value;
+  while (!AtEndOfRecords(in)) {
+    for (std::size_t i = 0; i < format.old_widths.size(); ++i) {
+      Piece piece = ReadPiece(in, format.old_widths[i], &value);
+      // A record cut short keeps the fields read so far.
+      if (piece == Piece::kNothing) return true;
+      if (piece == Piece::kLineEnd) return false;
+      bool blank =
+          std::ranges::find(format.blank_fields, static_cast<int>(i)) !=
+          format.blank_fields.end();
+      if (!out->WritePadded(blank ? "" : value, format.new_widths[i])) {
+        return false;
+      }
+      in->Getc();  // the separator
+    }
+    // Pieces missing at the end of the file are written as blanks, so that
+    // a record whose fields are all there is written whole.
+    for (int k = 0; k < format.item_pieces; ++k) {
+      if (ReadPiece(in, kItemPiece, &value) == Piece::kLineEnd) return false;
+      if (!out->WritePadded(value, kItemPiece)) return false;
+    }
+  }
+  return true;
+}
+
+// Text reading stops at a 0x1A byte, the DOS end-of-file mark. True when
+// nothing but such marks, line ends and zero bytes follows the offset, so
+// that stopping there leaves no data behind.
+bool OnlyEndMarksFrom(Env& env, const std::string& name, std::int64_t offset) {
+  File raw = OpenRead(env, name);
+  if (!raw || !raw->Seek(offset)) return false;
+  for (int c = raw->Getc(); c != FileStream::kEof; c = raw->Getc()) {
+    if (c != 0x1A && c != '\r' && c != '\n' && c != 0) return false;
+  }
+  return !raw->error();
+}
+
+// Writes the new file from the open old one. True when the old file may be
+// retired: it was converted whole. Otherwise the new file is removed again
+// (a later run converts afresh) and the old one must stay in place.
+bool WriteNewFile(Env& env, FileStream* in, const RegisterFormat& format,
+                  const std::string& new_name) {
+  File out = OpenText(env, new_name, OpenMode::kAppend);
+  if (!out) return false;
+  bool ok = CopyRecords(in, out.get(), format) && !in->error() &&
+            (in->Tell() >= in->Size() ||
+             OnlyEndMarksFrom(env, format.old_name, in->Tell()));
+  ok = out->Close() && ok;
+  out.reset();
+  if (!ok) env.Remove(new_name);
+  return ok;
+}
+
+void ConvertRegisterFile(Env& env, const RegisterFormat& format) {
+  File in = OpenText(env, format.old_name, OpenMode::kRead);
+  if (!in) return;
+  std::string new_name = Format("F3%02d.DAT", format.number);
+  // An existing new file is kept as it is; the old file is retired anyway.
+  bool retire =
+      env.Exists(new_name) || WriteNewFile(env, in.get(), format, new_name);
+  CloseFile(in);
+  if (retire) RetireFile(env, format.old_name);
+}
+
+}  // namespace
+
+void ConvertRegisterFiles(Context& ctx) {
+  for (const RegisterFormat& format : kFormats) {
+    ConvertRegisterFile(ctx.env, format);
+  }
+  // A rename never replaces an existing file: both then stay as they were.
+  for (const NewName& name : kNewNames) {
+    if (ctx.env.Exists(name.old_name)) {
+      ctx.env.Rename(name.old_name, name.new_name);
+    }
+  }
+}
 
 }  // namespace labrena
