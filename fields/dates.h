@@ -28,15 +28,25 @@ struct Time {
 constexpr int kFirstYear = 1000;
 constexpr int kLastYear = 2100;
 
+// Day at 0-1, month at 3-4, year at 6-9, each read as atoi reads it; a text
+// shorter than 10 characters gives the empty date.
 Date ParseDate(std::string_view text);
+// "dd/mm/yyyy"; empty for year 0. A year outside 1-9999, a month outside 1-13
+// and a day outside 1-31 are each written as 0.
 std::string FormatDate(const Date& date);
 int DaysInMonth(const Date& date);
 int IsValidDate(const Date& date);
 int CompareDates(const Date& a, const Date& b);
 void NextDay(Date* date);
+// Serial day number: 01/01/0001 is day 1, consecutive days consecutive.
 int DayNumber(const Date& date);
+// Whole minutes from the first moment to the second, walking day by day; 0
+// when the second is earlier or either year is not positive. A walk that
+// cannot pass 31/12/9999 ends there; the count saturates at INT_MAX.
 int MinutesBetween(const Date& date1, const Time& time1, const Date& date2,
                    const Time& time2);
+// Hours at 0-1, minutes at 3-4, seconds at 6-7, hundredths at 9-11 of the
+// first 12 characters, each read as atoi reads it.
 Time ParseTime(std::string_view text);
 std::string FormatTime(const Time& time);
 // Sets *time from a count of minutes and returns the hours.

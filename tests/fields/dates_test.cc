@@ -201,6 +201,13 @@ TEST(ParseDateTest, ShorterThanTenCharactersIsNoDate) {
   ExpectDate(ParseDate("07/08/202\xC3"), 7, 8, 202);
 }
 
+TEST(ParseDateTest, VeryLongAndBadTexts) {
+  ExpectDate(ParseDate("07/08/2021" + std::string(100000, 'x')), 7, 8, 2021);
+  ExpectDate(ParseDate("07/08/2021\xC3"), 7, 8, 2021);
+  ExpectDate(ParseDate("\xC3\xA7/08/2021"), 0, 8, 2021);
+  ExpectDate(ParseDate("dd/mm/aaaa"), 0, 0, 0);
+}
+
 TEST(ParseDateTest, RoundTrip) {
   for (Date d = D(1, 1, 1999); d.year < 2002; NextDay(&d)) {
     Date back = ParseDate(FormatDate(d));
@@ -280,6 +287,18 @@ TEST(TimeTest, ParseTime) {
   t = ParseTime("10:2\0" "5"s);
   EXPECT_EQ(t.hour, 10);
   EXPECT_EQ(t.minute, 2);
+}
+
+TEST(TimeTest, ParseTimeOfVeryLongAndBadTexts) {
+  Time t = ParseTime("08:30:15.5" + std::string(100000, 'x'));
+  EXPECT_EQ(t.hour, 8);
+  EXPECT_EQ(t.minute, 30);
+  EXPECT_EQ(t.second, 15);
+  EXPECT_EQ(t.hundredths, 5);
+  t = ParseTime("08:30:15.05" + std::string(100000, '7'));
+  EXPECT_EQ(t.hundredths, 57);  // "057": positions 9 to 11 only
+  t = ParseTime("hh:mm\xC3");
+  EXPECT_EQ(CompareTimes(t, T(0, 0)), 0);
 }
 
 TEST(TimeTest, FormatTime) {
