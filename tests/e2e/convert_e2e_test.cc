@@ -1,0 +1,692 @@
+// End to end: a generated data folder of the oldest version goes through
+// steps 1, 2, 3 and 6; the new files are checked against the generator's
+// model of what it wrote, field by field from the layouts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "shell/run.h"
+#include "tests/testing/scratch.h"
+#include "tools/sample/registration.h"
+#include "tools/sample/sample.h"
+
+namespace labrena {
+namespace {
+
+namespace fs = std::filesystem;
+using sample::Pad;
+using sample::RightTrim;
+
+// Relative path with '/', upper-cased (the Env resolves names without
+// regard to case), to the file's bytes.
+using Snapshot = std::map<std::string, std::string>;
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string Key(const std::string& name) {
+  std::string key = UpperAscii(name);
+  std::replace(key.begin(), key.end(), '\\', '/');
+  return key;
+}
+
+Snapshot TakeSnapshot(const std::string& root) {
+  Snapshot files;
+  std::error_code ec;
+  if (!fs::exists(root, ec)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files[Key(fs::relative(entry.path(), root).generic_string())] = bytes.str();
+  }
+  return files;
+}
+
+std::string Code5(int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof(buf), "%05d", n);
+  return buf;
+}
+
+std::string Money(std::int64_t cents) {
+  char buf[32];
+  std::snprintf(buf, sizeof(buf), "%.2f", static_cast<double>(cents) / 100.0);
+  return buf;
+}
+
+// A-Z compared without case, every other byte as it is: the key searches'
+// rule.
+std::string FoldAz(const std::string& text) { return UpperAscii(text); }
+
+struct Day {
+  int day, month, year;
+  bool operator<(const Day& o) const {
+    return std::tie(year, month, day) < std::tie(o.year, o.month, o.day);
+  }
+};
+
+Day NextDay(Day d) {
+  if (++d.day > sample::DaysInMonth(d.month, d.year)) {
+    d.day = 1;
+    if (++d.month > 12) {
+      d.month = 1;
+      ++d.year;
+    }
+  }
+  return d;
+}
+
+// The item block a conversion writes from an old one: an entry for each
+// item with a value above zero, at most 24, then blanks to 601.
+void ExpectItemBlock(const std::string& block, const sample::ItemBlock& items,
+                     std::size_t group1, const std::string& where) {
+  ASSERT_EQ(block.size(), 601u) << where;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < items.cents.size() && n < 24; ++i) {
+    if (items.cents[i] <= 0) continue;
+    std::string entry = block.substr(25 * n, 25);
+    EXPECT_EQ(entry[0], i < group1 ? '1' : '2') << where << " entry " << n;
+    EXPECT_EQ(entry.substr(11, 14), Pad(Money(items.cents[i]), 14))
+        << where << " entry " << n;
+    ++n;
+  }
+  EXPECT_EQ(block.substr(25 * n), std::string(601 - 25 * n, ' '))
+      << where << ": " << n << " entries expected";
+}
+
+// What step 3 should make of the workers: job and schedule codes in the
+// order the keys are first met.
+struct Gathered {
+  std::vector<std::string> job_records;       // F35.DAT
+  std::vector<std::string> schedule_records;  // F36.DAT
+  std::vector<int> job_of_worker;             // 0: none
+  std::vector<int> schedule_of_worker;
+};
+
+std::string NormalizedCbo(const std::string& field) {
+  std::size_t start = field.find_first_not_of('0');
+  std::string digits =
+      sample::DigitsOf(start == std::string::npos ? "" : field.substr(start));
+  digits = digits.substr(0, 6);
+  if (digits.empty()) return "";
+  return std::string(6 - digits.size(), '0') + digits;
+}
+
+std::string ScheduleDescription(const std::string& hours) {
+  auto piece = [&hours](std::size_t at) {
+    return at < hours.size() ? hours.substr(at, 5) : std::string();
+  };
+  char buf[64];
+  if (piece(10).empty() && piece(15).empty()) {
+    std::snprintf(buf, sizeof(buf), "%5s \xE0s %5s", piece(0).c_str(),
+                  piece(5).c_str());
+  } else {
+    std::snprintf(buf, sizeof(buf), "%5s \xE0s %5s / %5s \xE0s %5s",
+                  piece(0).c_str(), piece(10).c_str(), piece(15).c_str(),
+                  piece(5).c_str());
+  }
+  return buf;
+}
+
+Gathered Gather(const sample::SampleFolder& model) {
+  Gathered g;
+  std::map<std::string, int> jobs, schedules;
+  for (const sample::Register& w : model.workers) {
+    std::string group = Pad(w.Field(sample::kWorkerEmployer), 10);
+    std::string title = RightTrim(w.Field(sample::kWorkerJob));
+    int job = 0;
+    if (!title.empty()) {
+      std::string key = Pad(title, 40) + group;
+      auto [it, fresh] =
+          jobs.emplace(FoldAz(key), static_cast<int>(jobs.size()) + 1);
+      job = it->second;
+      if (fresh) {
+        g.job_records.push_back(
+            Code5(job) + std::string(6, ' ') + key +
+            Pad(NormalizedCbo(w.Field(sample::kWorkerCbo)), 179));
+      }
+    }
+    std::string hours;
+    for (int k = 0; k < 4; ++k)
+      hours += Pad(w.Field(sample::kWorkerStart + k), 5);
+    hours = RightTrim(hours);
+    int schedule = 0;
+    if (!hours.empty()) {
+      std::string key = group + Pad(hours, 20);
+      auto [it, fresh] = schedules.emplace(
+          FoldAz(key), static_cast<int>(schedules.size()) + 1);
+      schedule = it->second;
+      if (fresh) {
+        g.schedule_records.push_back(Code5(schedule) + std::string(6, ' ') +
+                                     Pad(ScheduleDescription(hours), 40) +
+                                     Pad(key, 199));
+      }
+    }
+    g.job_of_worker.push_back(job);
+    g.schedule_of_worker.push_back(schedule);
+  }
+  return g;
+}
+
+class ConvertE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    model_ = sample::BuildSampleFolder(sample::SampleOptions());
+    std::string error;
+    ASSERT_TRUE(sample::WriteSampleFolder(model_, scratch_.data(), &error))
+        << error;
+    before_ = TakeSnapshot(scratch_.data());
+    RunConversion(scratch_.ctx(), {1, 2, 3, 6});
+    after_ = TakeSnapshot(scratch_.data());
+    retired_ = TakeSnapshot(scratch_.temp() + "Nelk/Labrena");
+  }
+
+  // The records of a file of the converted folder, which must hold whole
+  // records of the length.
+  ::testing::AssertionResult Records(const std::string& name,
+                                     std::size_t length,
+                                     std::vector<std::string>* records) const {
+    records->clear();
+    auto it = after_.find(Key(name));
+    if (it == after_.end()) {
+      return ::testing::AssertionFailure()
+             << name
+             << " was not written (is its conversion step still a stub?)";
+    }
+    const std::string& bytes = it->second;
+    if (bytes.size() % length != 0) {
+      return ::testing::AssertionFailure()
+             << name << ": " << bytes.size() << " bytes, not a multiple of "
+             << length;
+    }
+    for (std::size_t at = 0; at < bytes.size(); at += length) {
+      records->push_back(bytes.substr(at, length));
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  ::testing::AssertionResult Count(const std::string& name, std::size_t length,
+                                   std::size_t expected) const {
+    std::vector<std::string> records;
+    ::testing::AssertionResult read = Records(name, length, &records);
+    if (!read) return read;
+    if (records.size() != expected) {
+      return ::testing::AssertionFailure() << name << ": " << records.size()
+                                           << " records, expected " << expected;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  std::vector<int> ReceiptYears() const {
+    std::set<int> years;
+    for (const sample::Receipt& r : model_.receipts) years.insert(r.year);
+    return {years.begin(), years.end()};
+  }
+
+  // Guides of a year below their threshold, R01 to R03 in order.
+  std::vector<std::pair<const sample::GuideFile*, const sample::Guide*>>
+  CarriedGuides(int year) const {
+    std::vector<std::pair<const sample::GuideFile*, const sample::Guide*>>
+        carried;
+    for (int folder = 1; folder <= 3; ++folder) {
+      for (const sample::GuideFile& file : model_.guides) {
+        if (file.folder != folder || file.year != year) continue;
+        for (const sample::Guide& g : file.records) {
+          if (g.total_cents < file.ThresholdCents())
+            carried.push_back({&file, &g});
+        }
+      }
+    }
+    return carried;
+  }
+
+  std::set<int> GuideYears() const {
+    std::set<int> years;
+    for (const sample::GuideFile& file : model_.guides) years.insert(file.year);
+    return years;
+  }
+
+  std::map<std::string, std::string> Counters() const {
+    std::map<std::string, std::string> counters;
+    std::vector<std::string> records;
+    if (!Records("F34.DAT", 30, &records)) return counters;
+    for (const std::string& r : records) {
+      counters[RightTrim(r.substr(0, 10)) + "/" + RightTrim(r.substr(10, 10))] =
+          RightTrim(r.substr(20, 10));
+    }
+    return counters;
+  }
+
+  ScratchFolder scratch_;
+  sample::SampleFolder model_;
+  Snapshot before_;
+  Snapshot after_;
+  Snapshot retired_;
+};
+
+TEST_F(ConvertE2eTest, OutputFilesHoldWholeRecordsOfTheirLength) {
+  Gathered g = Gather(model_);
+  EXPECT_TRUE(Count("F00.DAT", 983, model_.employers.size()));
+  EXPECT_TRUE(Count("F16.DAT", 1955, model_.workers.size()));
+  EXPECT_TRUE(Count("F35.DAT", 240, g.job_records.size()));
+  EXPECT_TRUE(Count("F36.DAT", 250, g.schedule_records.size()));
+  EXPECT_TRUE(Count("F01R0.DAT", 814, model_.unions.size()));
+  EXPECT_TRUE(Count("F07R0.DAT", 809, model_.departments.size()));
+  EXPECT_TRUE(Count("F08R1.DAT", 1000, 1));
+  EXPECT_TRUE(Count("F02R1.DAT", 1000, model_.service_takers.size()));
+  std::size_t counters = 2;  // jobs and schedules
+  for (const std::string& c : model_.counters)
+    counters += std::atol(c.c_str()) > 0;
+  EXPECT_TRUE(Count("F34.DAT", 30, counters));
+  for (int year : ReceiptYears()) {
+    std::size_t n = std::count_if(
+        model_.receipts.begin(), model_.receipts.end(),
+        [year](const sample::Receipt& r) { return r.year == year; });
+    EXPECT_TRUE(Count("R62\\" + std::to_string(year) + ".DAT", 850, n));
+  }
+  for (const sample::ExtraReceiptFile& file : model_.extra_receipts) {
+    EXPECT_TRUE(Count("R61\\" + file.name.substr(1), 701, file.records.size()));
+  }
+  for (int year : GuideYears()) {
+    EXPECT_TRUE(Count("R27\\" + std::to_string(year) + ".DAT", 300,
+                      CarriedGuides(year).size()));
+  }
+}
+
+TEST_F(ConvertE2eTest, RegistersKeepCodesNamesAndRegistrationNumbers) {
+  using sample::Register;
+  std::vector<std::string> records;
+  ASSERT_TRUE(Records("F00.DAT", 983, &records));
+  ASSERT_EQ(records.size(), model_.employers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Register& e = model_.employers[i];
+    const std::string& r = records[i];
+    EXPECT_EQ(r.substr(0, 11), Pad(e.Field(sample::kCode), 11))
+        << "employer " << i;
+    EXPECT_EQ(r.substr(11, 40), Pad(e.Field(sample::kName), 40))
+        << "employer " << i;
+    EXPECT_EQ(r.substr(291, 18), Pad(e.Field(sample::kEmployerCei), 18));
+    EXPECT_EQ(r.substr(309, 18), Pad(e.Field(sample::kEmployerTaxId), 18));
+    EXPECT_EQ(r.substr(670, 75), std::string(75, ' '))
+        << "old bank fields stay";
+    EXPECT_EQ(r.substr(783, 200), Pad(e.Field(sample::kEmployerNotes), 200));
+  }
+
+  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  ASSERT_EQ(records.size(), model_.workers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Register& w = model_.workers[i];
+    const std::string& r = records[i];
+    std::string where = "worker " + w.Field(sample::kCode);
+    EXPECT_EQ(r.substr(0, 11), Pad(w.Field(sample::kCode), 11)) << where;
+    EXPECT_EQ(r.substr(11, 40), Pad(w.Field(sample::kName), 40)) << where;
+    EXPECT_EQ(r.substr(291, 10), Pad(w.Field(sample::kWorkerEmployer), 10))
+        << where;
+    EXPECT_EQ(r.substr(486, 14), w.Field(sample::kWorkerCpf)) << where;
+    // A PIS in the 14-character dotted form keeps only its digits.
+    std::string pis = RightTrim(w.Field(sample::kWorkerPis));
+    if (pis.size() > 12) pis = sample::DigitsOf(pis);
+    EXPECT_EQ(r.substr(580, 18), Pad(pis, 18)) << where;
+    char schooling = w.Field(sample::kWorkerSchooling).back();
+    char expected_schooling = schooling == '3'   ? '5'
+                              : schooling == '4' ? '3'
+                                                 : schooling;
+    EXPECT_EQ(r[847], expected_schooling) << where;
+    EXPECT_EQ(r.substr(1338, 16), Pad(w.Field(sample::kWorkerAmount), 16))
+        << where;
+    ExpectItemBlock(r.substr(1354), w.items, 20, where);
+  }
+
+  ASSERT_TRUE(Records("F02R1.DAT", 1000, &records));
+  ASSERT_EQ(records.size(), model_.service_takers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Register& t = model_.service_takers[i];
+    std::string street = RightTrim(t.Field(sample::kStreet));
+    std::string number = RightTrim(t.Field(sample::kNumber));
+    std::string complement = RightTrim(t.Field(sample::kComplement));
+    std::size_t keep = std::min<std::size_t>(
+        street.size(), 38 - number.size() - complement.size());
+    std::string line = street.substr(0, keep) + " " + number + " " + complement;
+    ASSERT_LE(line.size(), 40u);
+    std::string expected =
+        Pad(Pad(t.Field(sample::kCode), 11) + Pad(t.Field(sample::kName), 40),
+            91) +
+        Pad(line, 70) +
+        Pad(Pad(t.Field(sample::kDistrict), 30) +
+                Pad(t.Field(sample::kPostalCode), 9) +
+                Pad(t.Field(sample::kCity), 30) +
+                Pad(t.Field(sample::kState), 2),
+            89) +
+        Pad(t.Field(sample::kEmployerCei), 389) +
+        Pad(t.Field(sample::kTakerFpas), 361);
+    EXPECT_EQ(records[i], expected) << "service taker " << i;
+  }
+
+  ASSERT_TRUE(Records("F01R0.DAT", 814, &records));
+  ASSERT_EQ(records.size(), model_.unions.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::string& o = model_.unions[i];
+    std::string expected =
+        o.substr(0, 51) + o.substr(192, 40) + Pad(o.substr(51, 141), 159) +
+        o.substr(291, 18) + Pad(o.substr(327, 12), 18) +
+        Pad(o.substr(232, 29), 86) + Pad(o.substr(339, 60), 442);
+    EXPECT_EQ(records[i], expected) << "union " << i;
+  }
+
+  ASSERT_TRUE(Records("F07R0.DAT", 809, &records));
+  ASSERT_EQ(records.size(), model_.departments.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::string& o = model_.departments[i];
+    EXPECT_EQ(records[i],
+              Pad(o.substr(0, 51), 502) + Pad(o.substr(51, 10), 307));
+  }
+
+  ASSERT_TRUE(Records("F08R1.DAT", 1000, &records));
+  ASSERT_EQ(records.size(), 1u);
+  const std::string& o = model_.responsibles[0];
+  std::string expected =
+      Pad("00001", 11) + o.substr(0, 40) + o.substr(286, 40) +
+      o.substr(40, 45) + Pad(o.substr(90, 8), 18) +
+      Pad(sample::DigitsOf(o.substr(181, 8)).substr(0, 7), 7) +
+      Pad(o.substr(110, 71), 89) + o.substr(268, 18) + o.substr(326, 18) +
+      Pad(o.substr(189, 19), 86) + Pad(o.substr(208, 60), 120) +
+      Pad(o.substr(344, 10), 508);
+  EXPECT_EQ(records[0], expected);
+
+  // Registers that only change their names keep every byte.
+  auto bytes = [this](const char* name) { return before_.at(Key(name)); };
+  EXPECT_EQ(after_[Key("F13.DAT")], bytes("FZ0.DAT"));
+  EXPECT_EQ(after_[Key("F17R1.DAT")], bytes("F309.DAT"));
+  EXPECT_EQ(after_[Key("F21R0.DAT")], bytes("F308.DAT"));
+  EXPECT_EQ(after_[Key("F31.DAT")], bytes("C04B.DAT"));
+
+  std::map<std::string, std::string> counters = Counters();
+  static constexpr const char* kCounterCodes[7] = {"0", "16", "13", "2",
+                                                   "1", "7",  "4"};
+  for (int i = 0; i < 7; ++i) {
+    long value = std::atol(model_.counters[i].c_str());
+    auto it = counters.find(std::string("/") + kCounterCodes[i]);
+    if (value > 0) {
+      ASSERT_NE(it, counters.end()) << "counter " << kCounterCodes[i];
+      EXPECT_EQ(it->second, std::to_string(value))
+          << "counter " << kCounterCodes[i];
+    } else {
+      EXPECT_EQ(it, counters.end()) << "counter " << kCounterCodes[i];
+    }
+  }
+}
+
+TEST_F(ConvertE2eTest, JobsAndSchedulesAreGatheredOncePerEmployer) {
+  Gathered g = Gather(model_);
+  // The sample must exercise the gathering: jobs shared by several workers.
+  ASSERT_LT(g.job_records.size() * 2, model_.workers.size());
+
+  std::vector<std::string> records;
+  ASSERT_TRUE(Records("F35.DAT", 240, &records));
+  EXPECT_EQ(records, g.job_records);
+  ASSERT_TRUE(Records("F36.DAT", 250, &records));
+  EXPECT_EQ(records, g.schedule_records);
+  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  ASSERT_EQ(records.size(), model_.workers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    int job = g.job_of_worker[i];
+    int schedule = g.schedule_of_worker[i];
+    EXPECT_EQ(records[i].substr(426, 5), job ? Code5(job) : std::string(5, ' '))
+        << "worker " << i;
+    EXPECT_EQ(records[i].substr(431, 5),
+              schedule ? Code5(schedule) : std::string(5, ' '))
+        << "worker " << i;
+    EXPECT_EQ(records[i].substr(436, 20), std::string(20, ' '))
+        << "worker " << i;
+    EXPECT_EQ(records[i].substr(560, 20), std::string(20, ' ')) << "old hours";
+    EXPECT_EQ(records[i].substr(647, 10), std::string(10, ' ')) << "old CBO";
+  }
+  std::map<std::string, std::string> counters = Counters();
+  EXPECT_EQ(counters["/35"], std::to_string(g.job_records.size()));
+  EXPECT_EQ(counters["/36"], std::to_string(g.schedule_records.size()));
+}
+
+TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
+  std::map<std::string, Day> latest;
+  for (const sample::Receipt& r : model_.receipts) {
+    Day paid{r.paid_day, r.paid_month, r.paid_year};
+    auto [it, fresh] = latest.emplace(r.worker_code, paid);
+    if (!fresh && it->second < paid) it->second = paid;
+  }
+  std::vector<std::string> records;
+  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  ASSERT_EQ(records.size(), model_.workers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    auto it = latest.find(model_.workers[i].Field(sample::kCode));
+    std::string next = std::string(10, ' ');
+    if (it != latest.end()) {
+      Day d = NextDay(it->second);
+      next = sample::DateText(d.day, d.month, d.year);
+    }
+    EXPECT_EQ(records[i].substr(738, 10), next)
+        << "next period of worker " << i;
+  }
+
+  for (int year : ReceiptYears()) {
+    std::string name = "R62\\" + std::to_string(year) + ".DAT";
+    ASSERT_TRUE(Records(name, 850, &records));
+    std::size_t n = 0;
+    for (const sample::Receipt& r : model_.receipts) {
+      if (r.year != year) continue;
+      ASSERT_LT(n, records.size()) << name;
+      const std::string& got = records[n];
+      std::string where = name + " record " + std::to_string(n);
+      EXPECT_EQ(got.substr(0, 55), r.head) << where;
+      EXPECT_EQ(got.substr(55, 3), r.field3) << where;
+      EXPECT_EQ(got.substr(58, 175), std::string(175, ' ')) << where;
+      EXPECT_EQ(got.substr(233, 16), Pad(r.amount, 16)) << where;
+      ExpectItemBlock(got.substr(249), r.items, 11, where);
+      ++n;
+    }
+  }
+
+  for (const sample::ExtraReceiptFile& file : model_.extra_receipts) {
+    std::string name = "R61\\" + file.name.substr(1);
+    ASSERT_TRUE(Records(name, 701, &records));
+    ASSERT_EQ(records.size(), file.records.size()) << name;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      const sample::ExtraReceipt& r = file.records[k];
+      std::string where = name + " record " + std::to_string(k);
+      EXPECT_EQ(records[k].substr(0, 84), Pad(r.code, 84)) << where;
+      EXPECT_EQ(records[k].substr(84, 16), Pad(r.amount, 16)) << where;
+      ExpectItemBlock(records[k].substr(100), r.items, 20, where);
+    }
+  }
+}
+
+TEST_F(ConvertE2eTest, SmallTaxGuidesAreCarriedIntoR27) {
+  static constexpr const char* kGuideCodes[4] = {"", "270", "235", "265"};
+  for (int year : GuideYears()) {
+    std::string name = "R27\\" + std::to_string(year) + ".DAT";
+    std::vector<std::string> records;
+    ASSERT_TRUE(Records(name, 300, &records));
+    auto carried = CarriedGuides(year);
+    ASSERT_EQ(records.size(), carried.size()) << name;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      const sample::Guide& g = *carried[k].second;
+      int last_day = g.month == 2 ? (year % 4 == 0 ? 29 : 28)
+                                  : sample::DaysInMonth(g.month, year);
+      std::string expected =
+          Pad(g.code, 10) + sample::DateText(1, g.month, year) +
+          sample::DateText(last_day, g.month, year) +
+          kGuideCodes[carried[k].first->folder] + Pad(g.tax_code, 162) +
+          Pad(g.amounts[0], 18) + Pad(g.amounts[1], 18) + Pad(g.amounts[2], 69);
+      EXPECT_EQ(records[k], expected) << name << " record " << k;
+    }
+  }
+}
+
+TEST_F(ConvertE2eTest, NothingOfTheDataFolderIsLost) {
+  ASSERT_TRUE(after_.count("F16.DAT"))
+      << "the conversion did nothing: steps still stubs?";
+  std::set<std::string> obsolete;
+  for (const sample::NamedFile& f : model_.obsolete_files)
+    obsolete.insert(Key(f.name));
+
+  // Every old file is in the data folder or the retirement folder, under
+  // its name or another, except the obsolete ones and the old counters,
+  // which now live in F34.DAT.
+  std::multiset<std::string> contents;
+  for (const auto& [name, bytes] : after_) contents.insert(bytes);
+  for (const auto& [name, bytes] : retired_) contents.insert(bytes);
+  for (const auto& [name, bytes] : before_) {
+    if (obsolete.count(name) || name == "CONFIGA.DAT") continue;
+    EXPECT_TRUE(contents.count(bytes)) << name << " was lost";
+  }
+  for (const std::string& name : obsolete) {
+    EXPECT_FALSE(after_.count(name)) << name << " should have been deleted";
+    EXPECT_FALSE(retired_.count(name)) << name << " was retired, not deleted";
+  }
+
+  // Converted sources are retired under the names the steps give them.
+  auto retired = [this](const std::string& name) {
+    auto it = retired_.find(Key(name));
+    return it == retired_.end() ? std::string("(missing)") : it->second;
+  };
+  EXPECT_EQ(retired("FX0.DAT"), before_.at("FX0.DAT"));
+  EXPECT_EQ(retired("FW0.DAT"), before_.at("FW0.DAT"));
+  EXPECT_EQ(retired("FY0.DAT"), before_.at("FY0.DAT"));
+  EXPECT_EQ(retired("F310.DAT"), before_.at("REG/REGFE.DAT"));
+  EXPECT_EQ(retired("F311.DAT"), before_.at("REG/REGRE.DAT"));
+  EXPECT_EQ(retired("F305.DAT"), before_.at("RESP.DAT"));
+  EXPECT_EQ(retired("F306.DAT"), before_.at("F306.DAT"));
+  EXPECT_EQ(retired("F307.DAT"), before_.at("F307.DAT"));
+  for (const sample::ExtraReceiptFile& file : model_.extra_receipts) {
+    std::string stem = file.name.substr(0, file.name.size() - 4);
+    EXPECT_EQ(retired("REG\\" + stem + ".tmp"),
+              before_.at(Key("REG\\" + file.name)));
+  }
+  for (const sample::GuideFile& file : model_.guides) {
+    EXPECT_EQ(retired(file.Name()), before_.at(Key(file.Name())));
+  }
+  for (const sample::NamedFile& file : model_.temp_files) {
+    EXPECT_EQ(retired(file.name), file.bytes);
+  }
+
+  // What the data folder holds now, and nothing else.
+  std::set<std::string> expected = {
+      "F00.DAT", "F01R0.DAT", "F02R1.DAT", "F07R0.DAT", "F08R1.DAT",
+      "F13.DAT", "F16.DAT",   "F17R1.DAT", "F21R0.DAT", "F31.DAT",
+      "F34.DAT", "F35.DAT",   "F36.DAT"};
+  for (int year : ReceiptYears())
+    expected.insert("R62/" + std::to_string(year) + ".DAT");
+  for (int year : GuideYears())
+    expected.insert("R27/" + std::to_string(year) + ".DAT");
+  for (const sample::ExtraReceiptFile& file : model_.extra_receipts) {
+    expected.insert(Key("R61/" + file.name.substr(1)));
+  }
+  std::set<std::string> found;
+  for (const auto& [name, bytes] : after_) found.insert(name);
+  for (const std::string& name : found) {
+    EXPECT_TRUE(expected.count(name)) << name << " left in the data folder";
+  }
+  for (const std::string& name : expected) {
+    EXPECT_TRUE(found.count(name)) << name << " missing from the data folder";
+  }
+  for (const char* folder : {"REG", "Temp", "R01", "R02", "R03"}) {
+    EXPECT_FALSE(fs::exists(fs::path(scratch_.data()) / folder)) << folder;
+  }
+}
+
+TEST_F(ConvertE2eTest, NoMessageAndASecondRunChangesNothing) {
+  ASSERT_TRUE(after_.count("F16.DAT"))
+      << "the conversion did nothing: steps still stubs?";
+  EXPECT_TRUE(scratch_.ui().boxes().empty())
+      << scratch_.ui().boxes().front().title << ": "
+      << scratch_.ui().boxes().front().text;
+  RunConversion(scratch_.ctx(), {1, 2, 3, 6});
+  Snapshot again = TakeSnapshot(scratch_.data());
+  for (const auto& [name, bytes] : after_) {
+    auto it = again.find(name);
+    EXPECT_TRUE(it != again.end() && it->second == bytes) << name << " changed";
+  }
+  for (const auto& [name, bytes] : again) {
+    EXPECT_TRUE(after_.count(name)) << name << " appeared";
+  }
+  EXPECT_TRUE(scratch_.ui().boxes().empty());
+}
+
+// The generator itself: what the end-to-end checks rely on.
+TEST(SampleFolderTest, CheckDigitsAreTheTaxAuthoritiesOnes) {
+  EXPECT_EQ(sample::CpfFromBase("111444777"), "111.444.777-35");
+  EXPECT_EQ(sample::CnpjFromBase("112223330001"), "11.222.333/0001-81");
+  EXPECT_EQ(sample::PisFromBase("1205531077"), "1205531077-3");
+  EXPECT_EQ(sample::CeiFromBase("12345678901"), "12345678901-0");
+  EXPECT_FALSE(sample::IsValidCpf("111.444.777-36"));
+  EXPECT_FALSE(sample::IsValidPis("1205531077-4"));
+
+  sample::SampleFolder model =
+      sample::BuildSampleFolder(sample::SampleOptions());
+  for (const sample::Register& w : model.workers) {
+    EXPECT_TRUE(sample::IsValidCpf(w.Field(sample::kWorkerCpf)))
+        << w.Field(sample::kWorkerCpf);
+    EXPECT_TRUE(sample::IsValidPis(w.Field(sample::kWorkerPis)))
+        << w.Field(sample::kWorkerPis);
+  }
+  for (const sample::Register& e : model.employers) {
+    const std::string& id = e.Field(sample::kEmployerTaxId);
+    EXPECT_TRUE(sample::IsValidCnpj(id) || sample::IsValidCpf(id)) << id;
+    const std::string& cei = e.Field(sample::kEmployerCei);
+    EXPECT_TRUE(cei.empty() || sample::IsValidCei(cei)) << cei;
+  }
+}
+
+TEST(SampleFolderTest, HoldsTheCasesTheConversionMustMeet) {
+  sample::SampleOptions options;
+  sample::SampleFolder model = sample::BuildSampleFolder(options);
+  std::vector<sample::NamedFile> files = sample::SampleFiles(model);
+  std::map<std::string, std::string> bytes;
+  for (const sample::NamedFile& f : files) bytes[f.name] = f.bytes;
+
+  // Same seed, same bytes; another seed, another folder.
+  EXPECT_EQ(sample::SampleFiles(sample::BuildSampleFolder(options)).size(),
+            files.size());
+  EXPECT_EQ(sample::SampleFiles(sample::BuildSampleFolder(options))[4].bytes,
+            files[4].bytes);
+  options.seed = 2;
+  EXPECT_NE(sample::SampleFiles(sample::BuildSampleFolder(options))[4].bytes,
+            files[4].bytes);
+
+  EXPECT_EQ(bytes["FX0.DAT"].size(),
+            model.employers.size() * (938 + 2 * 45) + 1);
+  EXPECT_EQ(bytes["FX0.DAT"].back(), '\x1A');
+  EXPECT_EQ(bytes["FY0.DAT"].size(),
+            model.workers.size() * (1622 + 2 * 86 + 800));
+  EXPECT_EQ(bytes["REG\\REGFE.DAT"].size() % 455, 400u)
+      << "last record cut short";
+
+  int full_blocks = 0, blank_codes = 0;
+  for (const sample::Register& w : model.workers) {
+    full_blocks += w.items.ValuedCount() > 24;
+    for (std::size_t i = 0; i < w.items.cents.size(); ++i) {
+      blank_codes +=
+          w.items.cents[i] > 0 && w.items.text.substr(20 * i + 17, 3) == "   ";
+    }
+  }
+  EXPECT_GT(full_blocks, 0);
+  EXPECT_GT(blank_codes, 0);
+  EXPECT_EQ(bytes["FZ0.DAT"][4 * 204 + 203], '+') << "a deleted dependant";
+}
+
+}  // namespace
+}  // namespace labrena

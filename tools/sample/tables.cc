@@ -1,0 +1,128 @@
+// Tables of the sample folder: the old counters (CONFIGA.DAT), the rubric
+// table (C04B.DAT), leaves (F308.DAT), holidays (F309.DAT), the Temp folder
+// and the files of earlier versions that no longer have any use.
+#include <cstdio>
+
+#include "tools/sample/builders.h"
+#include "tools/sample/vocabulary.h"
+
+namespace labrena {
+namespace sample {
+namespace {
+
+std::string Number11(std::size_t value) {
+  char buf[16];
+  std::snprintf(buf, sizeof(buf), "%011zu", value);
+  return buf;
+}
+
+void BuildCounters(SampleFolder* folder) {
+  // Last codes given, by table: employers, workers, dependants, service
+  // takers, unions, departments; the seventh was never used.
+  folder->counters = {Number11(folder->employers.size()),
+                      Number11(folder->workers.size()),
+                      Number11(folder->dependants.size()),
+                      Number11(folder->service_takers.size()),
+                      Number11(folder->unions.size()),
+                      Number11(folder->departments.size()),
+                      std::string(11, ' ')};
+}
+
+void BuildRubrics(Random& random, SampleFolder* folder) {
+  for (const RubricText& rubric : kRubrics) {
+    char code[8];
+    std::snprintf(code, sizeof(code), "%04d", rubric.code);
+    RecordText r(80);
+    r.Put(0, 4, code)
+        .Put(4, 30, rubric.text)
+        .Put(34, 1, std::string(1, rubric.sign))
+        .Put(35, 1, random.OneIn(2) ? "S" : "N")
+        .Put(36, 1, random.OneIn(2) ? "S" : "N")
+        .Put(37, 1, "S")
+        .Put(38, 1, "N")
+        .Put(39, 1, "1")
+        .Put(41, 2, rubric.code == 61 ? "01" : "00");
+    if (rubric.code == 40) r.Put(43, 14, "1,50");
+    if (rubric.code == 42) r.Put(43, 14, "2,00");
+    std::string text = r.text();
+    if (rubric.code == 215) text.back() = '+';
+    folder->rubrics.push_back(text);
+  }
+}
+
+void BuildLeaves(Random& random, SampleFolder* folder) {
+  static constexpr const char* kLeaveCodes[] = {"P1", "P2", "F1", "A1"};
+  int last_year = folder->options.last_year;
+  for (std::size_t w = 0; w < folder->workers.size(); w += 5) {
+    int month = random.Range(1, 11);
+    int day = random.Range(1, 20);
+    folder->leaves.push_back(
+        RecordText(46)
+            .Put(0, 11, folder->workers[w].Field(kCode))
+            .Put(11, 10, DateText(day, month, last_year))
+            .Put(21, 2, random.Pick(kLeaveCodes))
+            .Put(23, 10, DateText(day + random.Range(1, 8), month, last_year))
+            .Put(33, 12, "F\xC9RIAS")
+            .Put(45, 1, random.OneIn(2) ? "0" : "1")
+            .text());
+  }
+}
+
+void BuildHolidays(SampleFolder* folder) {
+  for (const char* holiday : kHolidays) {
+    folder->holidays.push_back(RecordText(60).Put(0, 59, holiday).text());
+  }
+}
+
+// The name as some earlier version or a copy from a floppy disk spelled it.
+std::string MixedCase(const std::string& name, int variant) {
+  std::string out = name;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    char& c = out[i];
+    bool upper =
+        variant == 1 || (variant == 2 && (i == 0 || out[i - 1] == '\\'));
+    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+void BuildObsoleteFiles(SampleFolder* folder) {
+  int variant = 0;
+  for (const char* name : kObsoleteFiles) {
+    std::string spelled = MixedCase(name, variant);
+    variant = (variant + 1) % 3;
+    std::string file = spelled;
+    if (file.rfind("r61\\", 0) == 0) file = "R61\\" + file.substr(4);
+    std::string bytes;
+    if (std::string(name).ends_with(".exe")) {
+      bytes = "MZ" + std::string(126, '\0') + "Labrena 4.0 (c) Nelk Sistemas";
+    } else {
+      bytes = "Labrena 4 - " + spelled + "\r\n" +
+              "Arquivo de vers\xE3o anterior; n\xE3o \xE9 mais usado.\r\n";
+    }
+    folder->obsolete_files.push_back({file, bytes});
+  }
+}
+
+void BuildTempFiles(SampleFolder* folder) {
+  folder->temp_files.push_back(
+      {"Temp\\LAB00017.TMP",
+       "RELAT\xD3RIO DE F\xC9RIAS\r\n" + std::string(200, '=')});
+  folder->temp_files.push_back(
+      {"Temp\\FOLHA01.PRN", "\x1B@FOLHA DE PAGAMENTO\r\n\x0C"});
+}
+
+}  // namespace
+
+void BuildTables(const SampleOptions& options, SampleFolder* folder) {
+  Random random = FamilyRandom(options, 3);
+  BuildCounters(folder);
+  BuildRubrics(random, folder);
+  BuildLeaves(random, folder);
+  BuildHolidays(folder);
+  BuildTempFiles(folder);
+  BuildObsoleteFiles(folder);
+}
+
+}  // namespace sample
+}  // namespace labrena
