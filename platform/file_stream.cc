@@ -20,6 +20,7 @@ bool FileStream::Fill() {
     return true;
   }
   if (!Flush()) return false;
+  if (pos_ >= size_) RefreshSize();
   if (pos_ >= size_) return false;
   cache_start_ = pos_;
   cache_len_ = 0;
@@ -161,7 +162,16 @@ bool FileStream::Seek(std::int64_t offset) {
   return true;
 }
 
-bool FileStream::SeekEnd() { return Seek(size_); }
+bool FileStream::SeekEnd() {
+  RefreshSize();
+  return Seek(size_);
+}
+
+void FileStream::RefreshSize() {
+  // Another open file of the same name may have made the file longer.
+  std::int64_t os_size = 0;
+  if (file_->Size(&os_size) && os_size > size_) size_ = os_size;
+}
 
 bool FileStream::Flush() {
   if (dirty_hi_ <= dirty_lo_) return !error_;

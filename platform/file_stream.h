@@ -63,6 +63,7 @@ class FileStream {
   // Makes the byte at pos_ available in the cache; false at the end.
   bool Fill();
   bool WriteRaw(const char* data, std::size_t n);
+  void RefreshSize();
   int RawByteAt(std::int64_t offset);
 
   std::unique_ptr<OsFile> file_;

@@ -125,6 +125,25 @@ TEST(FileStreamTest, WriteFailuresSurfaceAtClose) {
   EXPECT_TRUE(f->error());
 }
 
+// A reader sees records that another open file appended after it opened,
+// as two C streams on one file do.
+TEST(FileStreamTest, ReaderSeesAppendsOfAnotherStream) {
+  ScratchFolder s;
+  File writer = OpenAppend(s.env(), "J.DAT");
+  File reader = OpenRead(s.env(), "J.DAT");
+  writer->Write("abc");
+  writer->Flush();
+  std::string got;
+  ASSERT_TRUE(reader->Gets(&got, 10));
+  EXPECT_EQ(got, "abc");
+  writer->Write("de");
+  writer->Flush();
+  ASSERT_TRUE(reader->Gets(&got, 10));
+  EXPECT_EQ(got, "de");
+  reader->SeekEnd();
+  EXPECT_EQ(reader->Tell(), 5);
+}
+
 TEST(FileStreamTest, ReadOnlyStreamRefusesWrites) {
   ScratchFolder s;
   s.Write("R.DAT", "abc");
