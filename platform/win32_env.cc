@@ -1,0 +1,302 @@
+#include "platform/win32_env.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/names.h"
+#include "platform/system_env.h"
+#include "platform/win32_text.h"
+#include "platform/win32_windows.h"
+
+namespace labrena {
+namespace {
+
+int LastError() {
+  DWORD error = GetLastError();
+  return error != 0 ? static_cast<int>(error) : 1;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:\...", "C:..." (relative to that drive's current folder), "\...",
+// "\\server\share\...".
+bool IsAbsolute(const std::string& name) {
+  return (name.size() >= 2 && name[1] == ':') ||
+         (!name.empty() && IsSeparator(name[0]));
+}
+
+OVERLAPPED At(std::int64_t offset) {
+  OVERLAPPED ov = {};
+  ov.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
+  ov.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+  return ov;
+}
+
+// The largest piece one ReadFile or WriteFile call moves.
+constexpr std::size_t kMaxPiece = 1 << 30;
+
+class Win32File : public OsFile {
+ public:
+  Win32File(HANDLE handle, bool append) : handle_(handle), append_(append) {}
+  ~Win32File() override { Close(); }
+
+  bool ReadAt(std::int64_t offset, char* buf, std::size_t n,
+              std::size_t* got) override {
+    *got = 0;
+    while (*got < n) {
+      DWORD want = static_cast<DWORD>(std::min(n - *got, kMaxPiece));
+      DWORD read = 0;
+      OVERLAPPED ov = At(offset + static_cast<std::int64_t>(*got));
+      if (!ReadFile(handle_, buf + *got, want, &read, &ov)) {
+        return GetLastError() == ERROR_HANDLE_EOF;
+      }
+      if (read == 0) break;
+      *got += read;
+    }
+    return true;
+  }
+
+  bool WriteAt(std::int64_t offset, const char* buf, std::size_t n) override {
+    if (append_) {
+      // As the C runtime's append mode does: every write goes to the end.
+      LARGE_INTEGER end;
+      if (!GetFileSizeEx(handle_, &end)) return false;
+      offset = end.QuadPart;
+    }
+    std::size_t done = 0;
+    while (done < n) {
+      DWORD want = static_cast<DWORD>(std::min(n - done, kMaxPiece));
+      DWORD written = 0;
+      OVERLAPPED ov = At(offset + static_cast<std::int64_t>(done));
+      if (!WriteFile(handle_, buf + done, want, &written, &ov) ||
+          written == 0) {
+        return false;
+      }
+      done += written;
+    }
+    return true;
+  }
+
+  bool Size(std::int64_t* size) override {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(handle_, &value)) return false;
+    *size = value.QuadPart;
+    return true;
+  }
+
+  bool Close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    BOOL ok = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok != 0;
+  }
+
+ private:
+  HANDLE handle_;
+  bool append_;
+};
+
+bool AttributesOf(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, data) != 0;
+}
+
+}  // namespace
+
+Win32Env::Win32Env(std::string root, std::string temp)
+    : root_(std::move(root)), temp_(std::move(temp)) {
+  // Keep the separator of a drive's root ("C:\").
+  while (root_.size() > 1 && IsSeparator(root_.back()) &&
+         root_[root_.size() - 2] != ':') {
+    root_.pop_back();
+  }
+}
+
+std::wstring Win32Env::Resolve(const std::string& name) const {
+  if (IsAbsolute(name) || root_.empty()) return WideFromCp1252(name);
+  if (name.empty()) return WideFromCp1252(root_);
+  bool joined = IsSeparator(root_.back()) || root_.back() == ':';
+  return WideFromCp1252(joined ? root_ + name : root_ + "\\" + name);
+}
+
+std::unique_ptr<OsFile> Win32Env::Open(const std::string& name, OpenMode mode) {
+  DWORD access = 0;
+  DWORD disposition = 0;
+  switch (mode) {
+    case OpenMode::kRead:
+      access = GENERIC_READ;
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::kUpdate:
+      access = GENERIC_READ | GENERIC_WRITE;
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::kWrite:
+      access = GENERIC_WRITE;
+      disposition = CREATE_ALWAYS;
+      break;
+    case OpenMode::kAppend:
+      access = GENERIC_WRITE;
+      disposition = OPEN_ALWAYS;
+      break;
+  }
+  std::wstring path = Resolve(name);
+  // Windows refuses to write a read-only file; Wine run by root would not.
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (mode != OpenMode::kRead && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return nullptr;
+  }
+  // The sharing of the C runtime's fopen: others may read and write.
+  HANDLE handle =
+      CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32File>(handle, mode == OpenMode::kAppend);
+}
+
+bool Win32Env::Exists(const std::string& name) {
+  return GetFileAttributesW(Resolve(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32Env::IsDirectory(const std::string& name) {
+  DWORD attributes = GetFileAttributesW(Resolve(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Env::IsWritable(const std::string& name) {
+  DWORD attributes = GetFileAttributesW(Resolve(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool Win32Env::MakeWritable(const std::string& name) {
+  std::wstring path = Resolve(name);
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileAttributesW(path.c_str(), attributes) != 0;
+}
+
+bool Win32Env::FileSize(const std::string& name, std::int64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!AttributesOf(Resolve(name), &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  *size = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+      data.nFileSizeLow);
+  return true;
+}
+
+int Win32Env::Rename(const std::string& from, const std::string& to) {
+  // No MOVEFILE_REPLACE_EXISTING: an existing target is never replaced. No
+  // MOVEFILE_COPY_ALLOWED: a move to another volume fails instead of copying.
+  if (MoveFileExW(Resolve(from).c_str(), Resolve(to).c_str(), 0)) return 0;
+  return LastError();
+}
+
+int Win32Env::Remove(const std::string& name) {
+  if (DeleteFileW(Resolve(name).c_str())) return 0;
+  return LastError();
+}
+
+int Win32Env::MakeDir(const std::string& name) {
+  if (CreateDirectoryW(Resolve(name).c_str(), nullptr)) return 0;
+  return LastError();
+}
+
+int Win32Env::RemoveDir(const std::string& name) {
+  if (RemoveDirectoryW(Resolve(name).c_str())) return 0;
+  return LastError();
+}
+
+bool Win32Env::CopyFile(const std::string& from, const std::string& to,
+                        bool fail_if_exists) {
+  return CopyFileW(Resolve(from).c_str(), Resolve(to).c_str(),
+                   fail_if_exists ? TRUE : FALSE) != 0;
+}
+
+std::vector<DirEntry> Win32Env::List(const std::string& pattern,
+                                     int attribute_mask) {
+  std::string folder, last;
+  SplitPattern(pattern, &folder, &last);
+  std::wstring search = Resolve(folder);
+  if (!search.empty() && search.back() != L'\\' && search.back() != L'/' &&
+      search.back() != L':') {
+    search += L'\\';
+  }
+  search += L'*';
+  // Every entry is read and matched here rather than by the system, whose
+  // patterns also match the short 8.3 names ("*.DAT" would find "A.DATA").
+  std::vector<DirEntry> out;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(search.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return out;
+  do {
+    std::string name = Cp1252FromWide(found.cFileName);
+    if (name == "." || name == ".." || !WildcardMatch(last, name)) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.is_dir = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    entry.read_only = found.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+    entry.hidden = found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
+    entry.system = found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM;
+    entry.size = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) |
+        found.nFileSizeLow);
+    if (PassesMask(entry, attribute_mask)) out.push_back(entry);
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  SortListing(&out);
+  return out;
+}
+
+bool Win32Env::OpenDenyWrite(const std::string& name) {
+  // Fails while any other handle holds the file open for writing.
+  HANDLE handle =
+      CreateFileW(Resolve(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+
+std::string Win32Env::SystemTempPath() {
+  if (!temp_.empty()) return temp_;
+  DWORD needed = GetTempPathW(0, nullptr);
+  if (needed == 0) return "";
+  std::vector<wchar_t> buf(needed + 1);
+  DWORD got = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
+  if (got == 0 || got >= buf.size()) return "";
+  return Cp1252FromWide(buf.data());
+}
+
+std::string Win32Env::FallbackTempPath() { return "C:\\Temp\\"; }
+
+void Win32Env::SleepMs(int ms) { Sleep(static_cast<DWORD>(ms)); }
+
+LocalTime Win32Env::Now() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  LocalTime t;
+  t.year = st.wYear;
+  t.month = st.wMonth;
+  t.day = st.wDay;
+  t.hour = st.wHour;
+  t.minute = st.wMinute;
+  t.second = st.wSecond;
+  t.hundredths = st.wMilliseconds / 10;
+  return t;
+}
+
+std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
+                                  const std::string& temp_folder) {
+  return std::make_unique<Win32Env>(data_folder, temp_folder);
+}
+
+}  // namespace labrena
