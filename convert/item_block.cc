@@ -1,5 +1,6 @@
 #include "convert/item_block.h"
 
+#include "convert/step2_internal.h"
 #include "fields/numbers.h"
 #include "fields/text.h"
 
@@ -9,10 +10,9 @@ namespace {
 
 // Default codes by position, per group.
 constexpr int kWorkerDefaults[2][20] = {
-    {1, 2, 3, 18, 19, 200, 102, 100, 14, 12, 201, 202, 0, 0, 0, 0, 0, 0, 0,
-     0},
+    {1, 2, 3, 18, 19, 200, 102, 100, 14, 12, 201, 202, 0, 0, 0, 0, 0, 0, 0, 0},
     {50, 51, 53, 54, 61, 56, 57, 59, 60, 64, 62, 63, 0, 0, 0, 0, 0, 0, 0, 0}};
-constexpr int kF310Group1Defaults[11] = {120, 122, 3, 18, 19, 0,
+constexpr int kF310Group1Defaults[11] = {120, 122, 3,  18,  19, 0,
                                          14,  12,  -1, 121, 0};
 constexpr int kF310Group2Defaults[4] = {50, 53, -1, 0};
 
@@ -22,7 +22,7 @@ struct CodePair {
 };
 
 // The first stage's plain pairs (12, 13, 18 to 21 and 14 are handled apart).
-constexpr CodePair kFirstStagePairs[] = {{1, 2},   {2, 3}, {3, 180},
+constexpr CodePair kFirstStagePairs[] = {{1, 2},   {2, 3},  {3, 180},
                                          {4, 181}, {5, 10}, {6, 4}};
 constexpr CodePair kThirdStagePairs[] = {
     {57, 58},   {58, 103},  {190, 151}, {191, 183}, {193, 155},
@@ -53,12 +53,6 @@ int MapHoursCode(std::string* reference, const char* new_reference,
     return 35;
   }
   return other_code;
-}
-
-// The C text of a field: it ends at its first zero byte.
-std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
 }
 
 }  // namespace
@@ -111,8 +105,8 @@ void ConvertItem(std::string_view old_item, ItemSource source, int group,
   // it would become a bogus item in the later code conversion.
   if (code < 0) return;
   code = MapItemCode(code, &reference);
-  std::string entry = Format("%d%03d%-7s%-14.2f", group + 1, code,
-                             reference.c_str(), value);
+  std::string entry =
+      Format("%d%03d%-7s%-14.2f", group + 1, code, reference.c_str(), value);
   block->append(PadText(entry, kItemEntryLength));
   ++*entries;
 }

@@ -19,8 +19,7 @@ enum class ItemSource { kWorker, kF310 };
 constexpr std::size_t kOldItemLength = 20;
 constexpr std::size_t kItemEntryLength = 25;
 constexpr int kMaxItemEntries = 24;
-constexpr std::size_t kItemBlockLength =
-    kMaxItemEntries * kItemEntryLength + 1;
+constexpr std::size_t kItemBlockLength = kMaxItemEntries * kItemEntryLength + 1;
 
 int ItemsPerGroup(ItemSource source, int group);
 std::size_t OldItemBlockLength(ItemSource source);

@@ -12,11 +12,6 @@ namespace {
 
 constexpr const char* kFailureTitle = "Convers\xE3o";
 
-std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
-}
-
 }  // namespace
 
 std::string BuildRecord(std::string_view old_record,
@@ -71,8 +66,7 @@ FileStream* Outputs::Get(const std::string& name) {
   File file = OpenText(env_, name, OpenMode::kAppend);
   if (!file) return nullptr;
   if (!existed) created_.push_back(name);
-  std::size_t partial =
-      static_cast<std::size_t>(file->Size()) % record_length_;
+  std::size_t partial = static_cast<std::size_t>(file->Size()) % record_length_;
   if (partial != 0 &&
       !file->Write(std::string(record_length_ - partial, ' '))) {
     failed_ = true;

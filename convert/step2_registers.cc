@@ -18,11 +18,6 @@ namespace labrena {
 
 namespace {
 
-std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
-}
-
 // Old guide records (R01, R02, R03; length 467): code 0, month 10, a field
 // at 12, 25 characters not carried over, three amounts of 18 at 41, 59, 77.
 constexpr std::size_t kOldGuideLength = 467;
@@ -32,14 +27,15 @@ constexpr std::size_t kGuideAmountWidth = 18;
 
 // R27\*.DAT (record length 300).
 constexpr NewField kGuideFields[] = {
-    {10, 0, 10},           // code
-    {10, kComputed, 0},    // first day of the month
-    {10, kComputed, 0},    // last day of the month
-    {3, kComputed, 0},     // the guide code of the folder
-    {162, 12, 4},          //
-    {18, 41, 18},          // first amount, as text
-    {18, 59, 18},          // second amount
-    {69, 77, 18}};         // third amount
+    {10, 0, 10},         // code
+    {10, kComputed, 0},  // first day of the month
+    {10, kComputed, 0},  // last day of the month
+    {3, kComputed, 0},   // the guide code of the folder
+    {162, 12, 4},        // 12..15
+    {18, 41, 18},        // first amount, as text
+    {18, 59, 18},        // second amount
+    {69, 77, 18},        // third amount
+};
 static_assert(RecordLength(kGuideFields) == 300);
 
 // Guide codes of the folders R01, R02, R03.
@@ -47,35 +43,38 @@ constexpr const char* kGuideCodes[] = {"270", "235", "265"};
 
 // F01R0.DAT (record length 814) from F306.DAT (654).
 constexpr NewField kUnionFields[] = {
-    {51, 0, 51},      // code 11 and name 40
-    {40, 192, 40},    //
-    {159, 51, 141},   // street, number, complement, district, CEP, city, state
-    {18, 291, 18},    //
-    {18, 327, 12},    //
-    {86, 232, 29},    //
-    {442, 339, 60}};  //
+    {51, 0, 51},     // code 11 and name 40
+    {40, 192, 40},   // 192..231
+    {159, 51, 141},  // street, number, complement, district, CEP, city, state
+    {18, 291, 18},   // 291..308
+    {18, 327, 12},   // 327..338
+    {86, 232, 29},   // 232..260
+    {442, 339, 60},  // 339..398
+};
 static_assert(RecordLength(kUnionFields) == 814);
 
 // F07R0.DAT (record length 809) from F307.DAT (212).
 constexpr NewField kF07Fields[] = {
-    {502, 0, 51},    //
-    {307, 51, 10}};  //
+    {502, 0, 51},   // 0..50
+    {307, 51, 10},  // 51..60
+};
 static_assert(RecordLength(kF07Fields) == 809);
 
 // F08R1.DAT (record length 1000, one record) from F305.DAT (354).
 constexpr NewField kResponsibleFields[] = {
     {11, kComputed, 0},  // the code "00001"
-    {40, 0, 40},         //
-    {40, 286, 40},       //
-    {45, 40, 45},        // the first 45 of 50
-    {18, 90, 8},         // the first 8 of 20
+    {40, 0, 40},         // 0..39
+    {40, 286, 40},       // 286..325
+    {45, 40, 45},        // the first 45 of 40..89
+    {18, 90, 8},         // the first 8 of 90..109
     {7, kComputed, 0},   // the digits of 181..188, at most 7
-    {89, 110, 71},       //
-    {18, 268, 18},       //
-    {18, 326, 18},       //
-    {86, 189, 19},       //
-    {120, 208, 60},      //
-    {508, 344, 10}};     //
+    {89, 110, 71},       // 110..180
+    {18, 268, 18},       // 268..285
+    {18, 326, 18},       // 326..343
+    {86, 189, 19},       // 189..207
+    {120, 208, 60},      // 208..267
+    {508, 344, 10},      // 344..353
+};
 static_assert(RecordLength(kResponsibleFields) == 1000);
 constexpr std::size_t kResponsibleDigits = 181;
 
@@ -84,8 +83,9 @@ constexpr NewField kF02Fields[] = {
     {91, 0, 51},         // code 11 and name 40
     {70, kComputed, 0},  // address line
     {89, 121, 71},       // district, CEP, city, state
-    {389, 291, 18},      //
-    {361, 327, 4}};      //
+    {389, 291, 18},      // field 13
+    {361, 327, 4},       // field 15
+};
 static_assert(RecordLength(kF02Fields) == 1000);
 
 // The address line of F302.DAT: street (51, 40), number (91, 10) and
@@ -142,8 +142,7 @@ bool ConvertRegister(Context& ctx, const RegisterConversion& conversion) {
     if (out != nullptr) {
       RecordReader reader(old_file.get(), conversion.old_length);
       std::string old;
-      while (reader.Next(&old) &&
-             outputs.Write(out, conversion.convert(old)) &&
+      while (reader.Next(&old) && outputs.Write(out, conversion.convert(old)) &&
              !conversion.first_only) {
       }
       read_failed = reader.failed();
@@ -176,18 +175,15 @@ bool ConvertGuideFile(RecordReader& reader, Outputs& outputs, FileStream* out,
       sum += ParseAmount(CText(view.substr(at, kGuideAmountWidth)));
     }
     if (!(sum < threshold)) continue;
-    Date month;
-    month.year = year;
-    std::int64_t month_number = ReadLong(CText(view.substr(kGuideMonth, 2)));
-    month.month = static_cast<std::uint8_t>(month_number);
-    int last_day =
-        month_number >= 1 && month_number <= 13 ? DaysInMonth(month) : 0;
-    int month_int = static_cast<int>(month_number);
-    std::string record = BuildRecord(
-        view, kGuideFields,
-        {Format("%02d/%02d/%04d", 1, month_int, year),
-         Format("%02d/%02d/%04d", last_day, month_int, year),
-         kGuideCodes[folder - 1]});
+    // Two characters: a month from -9 to 99.
+    int month = static_cast<int>(ReadLong(CText(view.substr(kGuideMonth, 2))));
+    Date date{year, 1, static_cast<std::uint8_t>(month)};
+    int last_day = month >= 1 && month <= 13 ? DaysInMonth(date) : 0;
+    std::string record =
+        BuildRecord(view, kGuideFields,
+                    {Format("%02d/%02d/%04d", 1, month, year),
+                     Format("%02d/%02d/%04d", last_day, month, year),
+                     kGuideCodes[folder - 1]});
     if (!outputs.Write(out, record)) return false;
   }
   return true;
@@ -211,8 +207,7 @@ bool ConvertTaxGuides(Context& ctx) {
       if (entry.is_dir) continue;
       std::string source = dir + "\\" + entry.name;
       File old_file = OpenRead(env, source);
-      FileStream* out =
-          old_file ? outputs.Get("R27\\" + entry.name) : nullptr;
+      FileStream* out = old_file ? outputs.Get("R27\\" + entry.name) : nullptr;
       if (out != nullptr) {
         RecordReader reader(old_file.get(), kOldGuideLength);
         ok = ConvertGuideFile(reader, outputs, out, folder,
@@ -236,9 +231,8 @@ bool ConvertTaxGuides(Context& ctx) {
 }
 
 bool ConvertUnionRegister(Context& ctx) {
-  return ConvertRegister(
-      ctx, {"F306.DAT", 654, "F01R0.DAT", RecordLength(kUnionFields),
-            UnionRecord, false});
+  return ConvertRegister(ctx, {"F306.DAT", 654, "F01R0.DAT",
+                               RecordLength(kUnionFields), UnionRecord, false});
 }
 
 bool ConvertF07Register(Context& ctx) {
@@ -269,9 +263,10 @@ void MoveCounters(Context& ctx) {
         ReadNumberRecord(env, kOldCounters, i, kOldCounterWidth);
     if (value > 0 &&
         !SetCounter(ctx, "", Format("%d", kCounterCodes[i]), value)) {
-      // The user has been told. The counters file begun here goes, and
-      // CONFIGA.DAT stays, so that the next run takes every counter over.
+      // The counters file begun here goes and CONFIGA.DAT stays, so that
+      // the next run takes every counter over.
       env.Remove(kCountersFile);
+      ReportFailure(ctx, kOldCounters, kCountersFile);
       return;
     }
   }
@@ -284,9 +279,13 @@ void RenameConvertedFiles(Context& ctx) {
     const char* to;
   };
   constexpr Rename kRenames[] = {
-      {"F301.DAT", "F00.DAT"},   {"F304.DAT", "F13.DAT"},
-      {"F303B.DAT", "F16.DAT"},  {"F309.DAT", "F17R1.DAT"},
-      {"F308.DAT", "F21R0.DAT"}, {"C04B.DAT", "F31.DAT"}};
+      {"F301.DAT", "F00.DAT"},    // employer register
+      {"F304.DAT", "F13.DAT"},    // dependant register
+      {"F303B.DAT", "F16.DAT"},   // worker register
+      {"F309.DAT", "F17R1.DAT"},  // unchanged
+      {"F308.DAT", "F21R0.DAT"},  // unchanged
+      {"C04B.DAT", "F31.DAT"},    // unchanged
+  };
   // A rename onto an existing name fails and leaves both files.
   for (const Rename& rename : kRenames) ctx.env.Rename(rename.from, rename.to);
 }

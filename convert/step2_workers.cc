@@ -41,33 +41,36 @@ constexpr std::size_t kWorkerKey = 10;
 
 // F303B.DAT (record length 1955) from F303.DAT.
 constexpr NewField kWorkerFields[] = {
-    {11, 0, 11},            // the worker's code
-    {127, 11, 127},         //
-    {200, 138, 200},        // three pieces of 200
-    {200, 338, 200},        //
-    {200, 538, 200},        //
-    {10, kComputed, 0},     // next-period date
-    {190, 748, 190},        //
-    {200, 938, 200},        // two pieces of 200
-    {200, 1138, 200},       //
-    {16, 1338, 14},         // the amount
-    {601, kComputed, 0}};   // item block, from 1352 (20 + 20 items)
+    {11, 0, 11},          // the worker's code
+    {127, 11, 127},       // 11..137
+    {200, 138, 200},      // 138..737, copied as three pieces of 200
+    {200, 338, 200},      // 338..537
+    {200, 538, 200},      // 538..737
+    {10, kComputed, 0},   // next-period date (738..747 are blank)
+    {190, 748, 190},      // 748..937
+    {200, 938, 200},      // 938..1337, copied as two pieces of 200
+    {200, 1138, 200},     // 1138..1337
+    {16, 1338, 14},       // the amount
+    {601, kComputed, 0},  // item block, from 1352 (20 + 20 items)
+};
 static_assert(RecordLength(kWorkerFields) == 1955);
 
 // "R62\%04d.DAT" (record length 850) from one F310.DAT record.
 constexpr NewField kYearReceiptFields[] = {
-    {55, 0, 55},            // the head
-    {3, 369, 3},            //
-    {175, 0, 0},            // blanks
-    {16, 355, 14},          // the amount
-    {601, kComputed, 0}};   // item block, from 55 (11 + 4 items)
+    {55, 0, 55},          // the head
+    {3, 369, 3},          // 369..371
+    {175, 0, 0},          // blanks
+    {16, 355, 14},        // the amount
+    {601, kComputed, 0},  // item block, from 55 (11 + 4 items)
+};
 static_assert(RecordLength(kYearReceiptFields) == 850);
 
 // R61\*.DAT (record length 701) from one REG\R*.DAT record.
 constexpr NewField kWorkerReceiptFields[] = {
-    {84, 0, 11},            // the code
-    {16, 11, 14},           // the amount
-    {601, kComputed, 0}};   // item block, from 25 (20 + 20 items)
+    {84, 0, 11},          // the code
+    {16, 11, 14},         // the amount
+    {601, kComputed, 0},  // item block, from 25 (20 + 20 items)
+};
 static_assert(RecordLength(kWorkerReceiptFields) == 701);
 
 // The latest F310.DAT date of each worker. Each worker appears once, so a

@@ -69,8 +69,8 @@ TEST(ItemBlockTest, CodeMapping) {
     int mapped;
   };
   const Case cases[] = {
-      {12, 33},   {13, 34},   {18, 40},   {19, 41},   {20, 42},  {21, 43},
-      {1, 2},     {2, 3},     {3, 180},   {4, 181},   {5, 10},   {6, 4},
+      {12, 33},   {13, 34},   {18, 40},   {19, 41},   {20, 42},   {21, 43},
+      {1, 2},     {2, 3},     {3, 180},   {4, 181},   {5, 10},    {6, 4},
       {14, 36},   {15, 37},   {57, 58},   {58, 103},  {190, 151}, {191, 183},
       {193, 155}, {194, 154}, {196, 152}, {197, 182}, {198, 189}, {199, 184},
       {0, 0},     {7, 7},     {11, 11},   {22, 22},   {192, 192}, {195, 195},
@@ -107,27 +107,25 @@ TEST(ItemBlockTest, DefaultCodesFromBlankCodeField) {
   worker.Set(1, 6, OldItem("", "2", "   "));       // 57, then 58
   worker.Set(1, 12, OldItem("", "3", "   "));      // 0
   worker.Set(0, 4, OldItem("", "4", "0  "));       // not blank: code 0
-  EXPECT_EQ(ConvertItemBlock(worker.str(), ItemSource::kWorker),
-            Block(Entry('1', "040", "", "100.00") +
-                  Entry('1', "000", "", "4.00") +
-                  Entry('1', "200", "", "1.00") +
-                  Entry('2', "058", "", "2.00") +
-                  Entry('2', "000", "", "3.00")));
+  EXPECT_EQ(
+      ConvertItemBlock(worker.str(), ItemSource::kWorker),
+      Block(Entry('1', "040", "", "100.00") + Entry('1', "000", "", "4.00") +
+            Entry('1', "200", "", "1.00") + Entry('2', "058", "", "2.00") +
+            Entry('2', "000", "", "3.00")));
 }
 
 TEST(ItemBlockTest, F310GroupsAndDefaults) {
   OldBlock old(ItemSource::kF310);
-  old.Set(0, 0, OldItem("", "1", ""));    // 120
-  old.Set(0, 6, OldItem("", "2", ""));    // 14: 36
-  old.Set(0, 10, OldItem("", "3", ""));   // 0
-  old.Set(1, 0, OldItem("", "4", ""));    // 50, the 12th item of the block
+  old.Set(0, 0, OldItem("", "1", ""));   // 120
+  old.Set(0, 6, OldItem("", "2", ""));   // 14: 36
+  old.Set(0, 10, OldItem("", "3", ""));  // 0
+  old.Set(1, 0, OldItem("", "4", ""));   // 50, the 12th item of the block
   old.Set(1, 3, OldItem("", "5", "199"));
-  EXPECT_EQ(ConvertItemBlock(old.str(), ItemSource::kF310),
-            Block(Entry('1', "120", "", "1.00") +
-                  Entry('1', "036", "", "2.00") +
-                  Entry('1', "000", "", "3.00") +
-                  Entry('2', "050", "", "4.00") +
-                  Entry('2', "184", "", "5.00")));
+  EXPECT_EQ(
+      ConvertItemBlock(old.str(), ItemSource::kF310),
+      Block(Entry('1', "120", "", "1.00") + Entry('1', "036", "", "2.00") +
+            Entry('1', "000", "", "3.00") + Entry('2', "050", "", "4.00") +
+            Entry('2', "184", "", "5.00")));
 }
 
 TEST(ItemBlockTest, PositionsWithoutDefaultCodeAreDropped) {
@@ -139,9 +137,9 @@ TEST(ItemBlockTest, PositionsWithoutDefaultCodeAreDropped) {
             Block(Entry('2', "000", "", "30.00")));
   // With a code of its own the item is kept.
   old.Set(0, 8, OldItem("", "10", "003"));
-  EXPECT_EQ(ConvertItemBlock(old.str(), ItemSource::kF310),
-            Block(Entry('1', "180", "", "10.00") +
-                  Entry('2', "000", "", "30.00")));
+  EXPECT_EQ(
+      ConvertItemBlock(old.str(), ItemSource::kF310),
+      Block(Entry('1', "180", "", "10.00") + Entry('2', "000", "", "30.00")));
 }
 
 TEST(ItemBlockTest, ZeroNegativeAndUnreadableValuesAreDropped) {
@@ -163,8 +161,8 @@ TEST(ItemBlockTest, AtMost24EntriesAndReadingStaysInStep) {
       std::string value = std::to_string(group * 100 + position + 1);
       old.Set(group, position, OldItem("", value, "100"));
       if (expected.size() < 24 * 25) {
-        expected += Entry(static_cast<char>('1' + group), "100", "",
-                          value + ".00");
+        expected +=
+            Entry(static_cast<char>('1' + group), "100", "", value + ".00");
       }
     }
   }

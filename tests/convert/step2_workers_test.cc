@@ -65,9 +65,8 @@ std::string WorkerItems() {
   return items.str();
 }
 std::string WorkerBlock() {
-  return Pad(Entry('1', "040", "", "100.00") +
-                 Entry('2', "058", "5", "1234.50"),
-             601);
+  return Pad(
+      Entry('1', "040", "", "100.00") + Entry('2', "058", "5", "1234.50"), 601);
 }
 
 // F303.DAT record (2152).
@@ -143,8 +142,8 @@ TEST(Step2WorkersTest, WorkerRegisterLayoutAndLatestDate) {
               OldReceipt(Head("0000000000", "2005", "15/03/2005"), "2") +
               OldReceipt(Head("0000000000", "2005", "01/02/2005"), "3"));
   ConvertSecondStep(s.ctx());
-  EXPECT_EQ(s.Read("F16.DAT"), NewWorker("00000000001", "16/03/2005",
-                                         "1.234,56"));
+  EXPECT_EQ(s.Read("F16.DAT"),
+            NewWorker("00000000001", "16/03/2005", "1.234,56"));
   EXPECT_FALSE(s.Exists("F303B.DAT"));
   EXPECT_EQ(s.ReadRetired("F303.DAT"), OldWorker("00000000001", "1.234,56"));
   EXPECT_TRUE(s.IsRetired("F310.DAT"));
@@ -154,30 +153,21 @@ TEST(Step2WorkersTest, WorkerRegisterLayoutAndLatestDate) {
 
 TEST(Step2WorkersTest, NextPeriodDates) {
   ScratchFolder s;
-  s.Write("F303.DAT", OldWorker("AB00000001 ", "1") +
-                          OldWorker("AB00000002 ", "2") +
-                          OldWorker("ab00000003x", "3") +
-                          OldWorker("AB00000004 ", "4") +
-                          OldWorker("AB00000005 ", "5"));
+  s.Write("F303.DAT",
+          OldWorker("AB00000001 ", "1") + OldWorker("AB00000002 ", "2") +
+              OldWorker("ab00000003x", "3") + OldWorker("AB00000004 ", "4") +
+              OldWorker("AB00000005 ", "5"));
   s.Write("F310.DAT",
           OldReceipt(Head("AB00000001", "2005", "31/12/2005"), "") +
               OldReceipt(Head("AB00000002", "2004", "28/02/2004"), "") +
               OldReceipt(Head("AB00000003", "2005", "30/06/2005"), "") +
               OldReceipt(Head("AB00000005", "", ""), ""));
   ConvertSecondStep(s.ctx());
-  EXPECT_EQ(s.Read("F16.DAT"),
-            NewWorker("AB00000001", "01/01/2006", "1") +
-                NewWorker("AB00000002", "29/02/2004", "2") +
-                NewWorker("ab00000003x", "01/07/2005", "3") +
-                NewWorker("AB00000004", "", "4") +
-                NewWorker("AB00000005", "", "5"));
-}
-
-TEST(Step2WorkersTest, WithoutF310EveryDateIsBlank) {
-  ScratchFolder s;
-  s.Write("F303.DAT", OldWorker("1", "9"));
-  ConvertSecondStep(s.ctx());
-  EXPECT_EQ(s.Read("F16.DAT"), NewWorker("1", "", "9"));
+  EXPECT_EQ(s.Read("F16.DAT"), NewWorker("AB00000001", "01/01/2006", "1") +
+                                   NewWorker("AB00000002", "29/02/2004", "2") +
+                                   NewWorker("ab00000003x", "01/07/2005", "3") +
+                                   NewWorker("AB00000004", "", "4") +
+                                   NewWorker("AB00000005", "", "5"));
 }
 
 TEST(Step2WorkersTest, ExistingTargetLeavesWorkersAlone) {
