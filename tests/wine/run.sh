@@ -1,0 +1,283 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, in a scratch folder with its own Wine prefix
+# and its own Xvfb display:
+#   - the unit tests (labrena_tests.exe);
+#   - the dialog program, driven by labrena-gui-driver.exe: a conversion of a
+#     generated old-version folder pressed twice, and the start-up folder
+#     rules (drives A: and C:, the 99-character folder line);
+#   - labrena-conv.exe against the Linux labrena-conv on the same folder:
+#     data folders and retired files must be byte-identical.
+#
+#   tests/wine/run.sh BUILD_WIN BUILD_LINUX
+#
+# Prints PASS or FAIL per check, then "N passed, N failed". Exits 1 when any
+# check failed, also when the Windows build or Wine does not work. Leaves a
+# screenshot of the dialog in BUILD_WIN/dialog.png and the logs in
+# BUILD_WIN/wine-logs/.
+set -uo pipefail
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 BUILD_WIN BUILD_LINUX" >&2
+  exit 2
+fi
+win_build=$(cd "$1" && pwd) || exit 2
+linux_build=$(cd "$2" && pwd) || exit 2
+
+passed=0
+failed=0
+pass() {
+  echo "PASS $*"
+  passed=$((passed + 1))
+}
+fail() {
+  echo "FAIL $*"
+  failed=$((failed + 1))
+}
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+logs=$win_build/wine-logs
+rm -rf "$logs"
+mkdir -p "$logs"
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/labrena-wine.XXXXXX")
+xvfb_pid=
+cleanup() {
+  if [ -d "$scratch/prefix" ]; then
+    WINEPREFIX=$scratch/prefix timeout 30 wineserver -k >/dev/null 2>&1
+    WINEPREFIX=$scratch/prefix timeout 30 wineserver -w >/dev/null 2>&1
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ] && exit 0
+  echo "logs: $logs"
+  exit 1
+}
+
+# --- What the tests need --------------------------------------------------
+
+gui=$win_build/labrena-conv-gui.exe
+driver=$win_build/labrena-gui-driver.exe
+tests=$win_build/labrena_tests.exe
+cli=$win_build/labrena-conv.exe
+missing=0
+for f in "$gui" "$driver" "$tests" "$cli"; do
+  [ -f "$f" ] || { fail "Windows build: $f missing"; missing=1; }
+done
+for tool in wine wineboot wineserver winepath Xvfb import identify; do
+  command -v "$tool" >/dev/null || { fail "tool $tool missing"; missing=1; }
+done
+[ "$missing" -eq 0 ] || finish
+
+# --- Xvfb and the Wine prefix ---------------------------------------------
+
+# Xvfb picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+  3>"$scratch/display" >"$logs/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 200); do
+  [ -s "$scratch/display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$scratch/display" ]; then
+  fail "Xvfb starts"
+  finish
+fi
+export DISPLAY=:$(head -n 1 "$scratch/display")
+
+export WINEPREFIX=$scratch/prefix
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts on the first start.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+timeout --kill-after=10 300 wineboot --init >"$logs/wineboot.log" 2>&1
+timeout 120 wineserver -w
+if ! timeout --kill-after=10 60 wine cmd /c echo wine-ok 2>>"$logs/wineboot.log" |
+    grep -q wine-ok; then
+  fail "Wine runs in a fresh prefix"
+  finish
+fi
+pass "Wine runs in a fresh prefix"
+
+winreg() {  # winreg KEY NAME VALUE
+  timeout --kill-after=10 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f \
+    >>"$logs/wineboot.log" 2>&1
+}
+# No window manager runs on the display: Wine draws frames and captions.
+winreg 'HKCU\Software\Wine\X11 Driver' Decorated N
+# Wine takes TEMP and TMP from the registry, not from the environment.
+set_wine_temp() {
+  mkdir -p "$1"
+  local path
+  path=$(winepath -w "$1" 2>/dev/null)
+  winreg 'HKCU\Environment' TEMP "$path"
+  winreg 'HKCU\Environment' TMP "$path"
+}
+winpath() { winepath -w "$1" 2>/dev/null; }
+# Windows programs end their lines with CR LF.
+strip_cr() { sed -i 's/\r$//' "$1"; }
+
+# --- Unit tests -----------------------------------------------------------
+
+set_wine_temp "$scratch/unit-temp"
+(cd "$scratch" && timeout --kill-after=10 1200 wine "$tests" --gtest_color=no) \
+  </dev/null >"$logs/unit.log" 2>&1
+status=$?
+strip_cr "$logs/unit.log"
+failures=$(grep -E '^\[  FAILED  \] [^ ]+ \([0-9]+ ms\)$' "$logs/unit.log" |
+  sed -E 's/^\[  FAILED  \] ([^ ]+).*/\1/')
+count=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$logs/unit.log" |
+  sed -E 's/^\[  PASSED  \] ([0-9]+).*/\1/')
+for t in $failures; do fail "unit test $t under Wine"; done
+if [ "$status" -eq 0 ]; then
+  pass "unit tests under Wine (${count:-0} passed)"
+elif [ -z "$failures" ]; then
+  fail "unit tests under Wine: exit status $status (see unit.log)"
+fi
+
+# --- A generated old-version data folder ----------------------------------
+
+sample=$scratch/sample
+if [ -x "$linux_build/labrena-sample" ]; then
+  timeout 300 "$linux_build/labrena-sample" --out "$sample" \
+    >"$logs/sample.log" 2>&1
+  check "sample folder generated" test $? -eq 0
+else
+  echo "note: $linux_build/labrena-sample is not built; an empty folder is" \
+    "converted instead"
+fi
+mkdir -p "$sample"
+
+# --- The dialog -----------------------------------------------------------
+
+# Echoes the PASS and FAIL lines of a driver's log and counts them.
+tally() {  # tally LOG STATUS
+  strip_cr "$1"
+  grep -E '^(PASS|FAIL|note:) ' "$1"
+  local p f
+  p=$(grep -c '^PASS ' "$1")
+  f=$(grep -c '^FAIL ' "$1")
+  passed=$((passed + p))
+  failed=$((failed + f))
+  if [ "$2" -ne 0 ] && [ "$f" -eq 0 ]; then
+    fail "driver: exit status $2 (see $(basename "$1"))"
+  fi
+}
+run_driver() {  # run_driver LOG ARGS...
+  local log=$1
+  shift
+  timeout --kill-after=10 600 wine "$driver" "$@" </dev/null >"$log" 2>&1
+  tally "$log" $?
+}
+
+gui_dir=$scratch/gui
+mkdir -p "$gui_dir"
+cp -r "$sample" "$gui_dir/data"
+set_wine_temp "$gui_dir/temp"
+rm -f "$win_build/dialog.png"
+timeout --kill-after=10 1800 wine "$driver" convert "$(winpath "$gui")" \
+  "$(winpath "$gui_dir/data")" "$(winpath "$gui_dir/ready")" \
+  "$(winpath "$gui_dir/go")" </dev/null >"$logs/gui-convert.log" 2>&1 &
+driver_pid=$!
+# The driver creates "ready" once the dialog is checked and painted, and
+# waits for "go" before it presses any button.
+for _ in $(seq 1800); do
+  [ -e "$gui_dir/ready" ] && break
+  kill -0 "$driver_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -e "$gui_dir/ready" ]; then
+  timeout 60 import -window root "$win_build/dialog.png" \
+    2>>"$logs/import.log"
+  touch "$gui_dir/go"
+fi
+wait "$driver_pid"
+tally "$logs/gui-convert.log" $?
+colours=$(identify -format '%k' "$win_build/dialog.png" 2>/dev/null)
+check "screenshot $win_build/dialog.png shows the dialog" \
+  test "${colours:-0}" -gt 4
+
+# The start-up folder rules.
+mkdir -p "$WINEPREFIX/drive_c/start"
+run_driver "$logs/gui-folder-c.log" folder "C: without C:\\Nelk\\Labrena" \
+  "$(winpath "$gui")" 'C:\start' 'C:\start'
+mkdir -p "$WINEPREFIX/drive_c/Nelk/Labrena"
+run_driver "$logs/gui-folder-nelk.log" folder "C: with C:\\Nelk\\Labrena" \
+  "$(winpath "$gui")" 'C:\start' 'C:\Nelk\Labrena'
+mkdir -p "$scratch/floppy"
+ln -sfn "$scratch/floppy" "$WINEPREFIX/dosdevices/a:"
+run_driver "$logs/gui-folder-a.log" folder "A: moves to C:" \
+  "$(winpath "$gui")" 'A:\' 'C:\Nelk\Labrena'
+# Folders of 99 and 100 characters on drive Z:.
+long_base=$scratch/long
+mkdir -p "$long_base"
+base_length=$(winpath "$long_base" | tr -d '\n' | wc -c)
+for length in 99 100; do
+  name_length=$((length - base_length - 1))
+  name=$(printf '%*s' "$name_length" '' | tr ' ' 'x')
+  mkdir -p "$long_base/$name"
+  folder=$(winpath "$long_base/$name")
+  expected=$folder
+  [ "$length" -gt 99 ] && expected=-
+  run_driver "$logs/gui-folder-$length.log" folder \
+    "folder of $length characters" \
+    "$(winpath "$gui")" "$folder" "$expected"
+done
+
+# --- The command line on Linux and under Wine -----------------------------
+
+cli_dir=$scratch/cli
+mkdir -p "$cli_dir/linux/temp" "$cli_dir/wine"
+cp -r "$sample" "$cli_dir/linux/data"
+cp -r "$sample" "$cli_dir/wine/data"
+linux_cli=$linux_build/labrena-conv
+same_tree() {  # same_tree NAME A B: byte-identical folders
+  mkdir -p "$2" "$3"
+  diff -r "$2" "$3" >"$logs/diff.log" 2>&1
+  local status=$?
+  check "$1" test "$status" -eq 0
+  [ "$status" -eq 0 ] || head -n 20 "$logs/diff.log"
+}
+if [ -x "$linux_cli" ]; then
+  TMPDIR=$cli_dir/linux/temp timeout 600 "$linux_cli" convert \
+    --data "$cli_dir/linux/data" </dev/null >"$logs/cli-linux.log" 2>&1
+  linux_status=$?
+  set_wine_temp "$cli_dir/wine/temp"
+  timeout --kill-after=10 600 wine "$cli" convert \
+    --data "$(winpath "$cli_dir/wine/data")" </dev/null \
+    >"$logs/cli-wine.log" 2>&1
+  wine_status=$?
+  strip_cr "$logs/cli-wine.log"
+  check "labrena-conv convert: exit status $linux_status on Linux, $wine_status under Wine" \
+    test "$linux_status" -eq "$wine_status"
+  same_tree "labrena-conv convert: data folders byte-identical" \
+    "$cli_dir/linux/data" "$cli_dir/wine/data"
+  same_tree "labrena-conv convert: retired files byte-identical" \
+    "$cli_dir/linux/temp/Nelk/Labrena" "$cli_dir/wine/temp/Nelk/Labrena"
+
+  # The dialog, pressed twice, against the Linux command line run twice.
+  mkdir -p "$cli_dir/twice/temp"
+  cp -r "$sample" "$cli_dir/twice/data"
+  for _ in 1 2; do
+    TMPDIR=$cli_dir/twice/temp timeout 600 "$linux_cli" convert \
+      --data "$cli_dir/twice/data" </dev/null >>"$logs/cli-linux.log" 2>&1
+  done
+  same_tree "dialog and command line: data folders byte-identical" \
+    "$cli_dir/twice/data" "$gui_dir/data"
+  same_tree "dialog and command line: retired files byte-identical" \
+    "$cli_dir/twice/temp/Nelk/Labrena" "$gui_dir/temp/Nelk/Labrena"
+else
+  fail "Linux build: $linux_cli missing"
+fi
+
+finish
