@@ -113,8 +113,9 @@ winreg() {  # winreg KEY NAME VALUE
   timeout --kill-after=10 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f \
     >>"$logs/wineboot.log" 2>&1
 }
-# No window manager runs on the display: Wine draws frames and captions.
-winreg 'HKCU\Software\Wine\X11 Driver' Decorated N
+# No window manager runs on the display: Wine places the windows and draws
+# their frames and captions itself, and waits for no manager's answer.
+winreg 'HKCU\Software\Wine\X11 Driver' Managed N
 # Wine takes TEMP and TMP from the registry, not from the environment.
 set_wine_temp() {
   mkdir -p "$1"
