@@ -34,7 +34,6 @@ std::string TitleCase(const std::string& text);
 // An amount as a DOS program or a user typed it: decimal comma or point,
 // with or without thousands separators ("1.234,56", "1234.56", "1,234.56").
 std::string AmountText(Random& random, std::int64_t cents);
-std::string Cents2(std::int64_t cents);  // "1234,56", no grouping
 
 enum class Gender { kAny, kMale, kFemale };
 std::string PersonName(Random& random, Gender gender = Gender::kAny);

@@ -38,7 +38,7 @@ Receipt MakeReceipt(Random& random, const Register& worker, const char* kind,
   r.paid_day = paid.day;
   r.paid_month = paid.month;
   r.paid_year = paid.year;
-  char period[16];
+  char period[48];
   std::snprintf(period, sizeof(period), "%02d/%04d", month, year);
   r.head = RecordText(55)
                .Put(0, 10, r.worker_code)
@@ -50,7 +50,7 @@ Receipt MakeReceipt(Random& random, const Register& worker, const char* kind,
                .text();
   r.items = RandomItems(random, 11, 4, kMonthlyDefaults, random.OneIn(15));
   r.amount = Pad(AmountText(random, random.Range(50000, 850000)), 14);
-  char dependants[8];
+  char dependants[48];
   std::snprintf(dependants, sizeof(dependants), "%03d", random.Range(0, 3));
   r.field3 = dependants;
   r.tail = RecordText(83).Put(0, 10, worker.Field(kWorkerEmployer)).text();
@@ -115,7 +115,7 @@ void BuildExtraReceipts(Random& random, const SampleOptions& options,
     for (int year = first_year; year <= options.last_year; ++year) {
       if (!Employed(worker, 12, year)) continue;
       ExtraReceiptFile file;
-      char name[32];
+      char name[64];
       std::snprintf(name, sizeof(name), "R%s%02d.DAT",
                     worker.Field(kCode).c_str(), year % 100);
       file.name = name;
@@ -209,7 +209,7 @@ std::string Receipt::Text() const {
 std::string ExtraReceipt::Text() const { return code + amount + items.text; }
 
 std::string Guide::Text() const {
-  char month_text[8];
+  char month_text[48];
   std::snprintf(month_text, sizeof(month_text), "%02d", month);
   return RecordText(467)
       .Put(0, 10, code)
@@ -223,7 +223,7 @@ std::string Guide::Text() const {
 }
 
 std::string GuideFile::Name() const {
-  char name[32];
+  char name[64];
   std::snprintf(name, sizeof(name), "R%02d\\%04d.DAT", folder, year);
   return name;
 }

@@ -23,7 +23,7 @@ void FitFields(const int (&widths)[N], std::vector<Register>* registers) {
 }
 
 std::string Code5(int n) {
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof(buf), "%05d", n);
   return buf;
 }
@@ -98,7 +98,7 @@ void BuildDepartments(Random& random, SampleFolder* folder) {
   for (const char* name : kDepartments) {
     ++n;
     RecordText r(212);
-    char cost_centre[16];
+    char cost_centre[48];
     std::snprintf(cost_centre, sizeof(cost_centre), "CC %d.%02d",
                   random.Range(1, 3), n);
     r.Put(0, 11, Code5(n)).Put(11, 40, name).Put(51, 10, cost_centre);

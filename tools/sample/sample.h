@@ -185,8 +185,8 @@ struct SampleFolder {
 
 SampleFolder BuildSampleFolder(const SampleOptions& options);
 
-// Every file of the folder with its bytes, in writing order; empty folders
-// (R27, R61, R62) are named with a trailing '\'.
+// Every file of the folder with its bytes, in writing order; the folders the
+// steps write into (R27, R61, R62) come first, named with a trailing '\'.
 std::vector<NamedFile> SampleFiles(const SampleFolder& folder);
 
 // Writes the files below dir, creating it. False, with *error set, when a

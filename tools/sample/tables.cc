@@ -11,7 +11,7 @@ namespace sample {
 namespace {
 
 std::string Number11(std::size_t value) {
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof(buf), "%011zu", value);
   return buf;
 }
@@ -30,7 +30,7 @@ void BuildCounters(SampleFolder* folder) {
 
 void BuildRubrics(Random& random, SampleFolder* folder) {
   for (const RubricText& rubric : kRubrics) {
-    char code[8];
+    char code[48];
     std::snprintf(code, sizeof(code), "%04d", rubric.code);
     RecordText r(80);
     r.Put(0, 4, code)

@@ -30,7 +30,7 @@ std::string RightTrim(const std::string& text) {
 }
 
 std::string DateText(int day, int month, int year) {
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof(buf), "%02d/%02d/%04d", day, month, year);
   return buf;
 }
@@ -77,15 +77,6 @@ std::string TitleCase(const std::string& text) {
   return out;
 }
 
-std::string Cents2(std::int64_t cents) {
-  char buf[32];
-  std::int64_t a = cents < 0 ? -cents : cents;
-  std::snprintf(buf, sizeof(buf), "%s%lld,%02lld", cents < 0 ? "-" : "",
-                static_cast<long long>(a / 100),
-                static_cast<long long>(a % 100));
-  return buf;
-}
-
 std::string AmountText(Random& random, std::int64_t cents) {
   std::int64_t a = cents < 0 ? -cents : cents;
   long long units = a / 100;
@@ -99,7 +90,7 @@ std::string AmountText(Random& random, std::int64_t cents) {
     }
     return out;
   };
-  char tail[8];
+  char tail[48];
   std::snprintf(tail, sizeof(tail), "%02lld", decimals);
   std::string text;
   switch (random.Uniform(5)) {
@@ -148,7 +139,7 @@ Address RandomAddress(Random& random) {
   a.number = random.OneIn(12) ? "S/N" : std::to_string(random.Range(1, 4999));
   a.complement = random.Pick(kComplements);
   a.district = random.Pick(kDistricts);
-  char cep[16];
+  char cep[48];
   std::snprintf(cep, sizeof(cep), "%05d-%03d",
                 city.cep_prefix * 100 + random.Range(0, 99),
                 random.Range(0, 999));
@@ -160,7 +151,7 @@ Address RandomAddress(Random& random) {
 }
 
 std::string RandomPhone(Random& random) {
-  char buf[16];
+  char buf[48];
   if (random.OneIn(3)) {
     std::snprintf(buf, sizeof(buf), "9%04d-%04d", random.Range(1000, 9999),
                   random.Range(0, 9999));
@@ -192,7 +183,7 @@ std::string ItemText(const std::string& reference, const std::string& value,
                      int code) {
   std::string code_text = "   ";
   if (code > 0) {
-    char buf[8];
+    char buf[48];
     std::snprintf(buf, sizeof(buf), code % 2 ? "%3d" : "%03d", code);
     code_text = buf;
   }
