@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #include "platform/console_ui.h"
 #include "platform/cp1252.h"
 #include "platform/system_env.h"
@@ -39,22 +44,32 @@ constexpr const char* kHelp =
     "Sa\xC3\xAD" "da: 0 sem mensagem de erro, 1 quando houve uma, 2 para uso "
     "incorreto\nou pasta inexistente.\n";
 
+// An argument as the terminal shows it (UTF-8).
+std::string Shown(const std::string& arg) {
+#ifdef _WIN32
+  return Cp1252ToUtf8(arg);
+#else
+  return arg;
+#endif
+}
+
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "labrena-conv: %s\n", problem);
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }
 
-int Convert(int argc, char** argv) {
+int Convert(const std::vector<std::string>& args) {
   std::string data = ".";
   std::vector<int> steps;
   ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
-  for (int i = 2; i < argc; ++i) {
-    std::string arg = argv[i];
+  const std::size_t argc = args.size();
+  for (std::size_t i = 2; i < argc; ++i) {
+    const std::string& arg = args[i];
     if (arg == "--data" && i + 1 < argc) {
-      data = argv[++i];
+      data = args[++i];
     } else if (arg == "--step" && i + 1 < argc) {
-      std::string n = argv[++i];
+      const std::string& n = args[++i];
       if (n.size() != 1 || n[0] < '1' || n[0] > '6') {
         return Usage("--step espera um n\xC3\xBAmero de 1 a 6");
       }
@@ -64,13 +79,13 @@ int Convert(int argc, char** argv) {
     } else if (arg == "--no") {
       policy = ConsoleUi::Policy::kNo;
     } else {
-      return Usage(("argumento desconhecido: " + arg).c_str());
+      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
     }
   }
   auto env = NewSystemEnv(data);
   if (data.empty() || !env->IsDirectory(".")) {
     std::fprintf(stderr, "labrena-conv: a pasta de dados n\xC3\xA3o existe: %s\n",
-                 data.c_str());
+                 Shown(data).c_str());
     return kExitUsage;
   }
   ConsoleUi ui(policy, stderr, stdin);
@@ -81,13 +96,38 @@ int Convert(int argc, char** argv) {
   return ui.error_shown() ? kExitErrorShown : kExitOk;
 }
 
+// The arguments: on Windows as Windows-1252 texts from the UTF-16 command
+// line (the Win32 Env takes names in the product's character set); elsewhere
+// the bytes as given, which is what the file system takes.
+std::vector<std::string> Arguments(int argc, char** argv) {
+  std::vector<std::string> args;
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 0; i < count; ++i) {
+      std::u16string arg(reinterpret_cast<const char16_t*>(wide[i]));
+      args.push_back(Utf16ToCp1252(arg));
+    }
+    LocalFree(wide);
+  }
+  // The messages are UTF-8.
+  SetConsoleOutputCP(CP_UTF8);
+#else
+  for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+#endif
+  return args;
+}
+
 }  // namespace
 }  // namespace labrena
 
 int main(int argc, char** argv) {
   using namespace labrena;
-  if (argc < 2) return Usage(nullptr);
-  std::string command = argv[1];
+  std::vector<std::string> args = Arguments(argc, argv);
+  if (args.size() < 2) return Usage(nullptr);
+  const std::string& command = args[1];
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     std::fputs(kHelp, stdout);
@@ -97,6 +137,6 @@ int main(int argc, char** argv) {
     std::printf("labrena-conv 6.28\n");
     return kExitOk;
   }
-  if (command == "convert") return Convert(argc, argv);
-  return Usage(("comando desconhecido: " + command).c_str());
+  if (command == "convert") return Convert(args);
+  return Usage(("comando desconhecido: " + Shown(command)).c_str());
 }

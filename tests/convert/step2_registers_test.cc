@@ -320,7 +320,7 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   namespace fs = std::filesystem;
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string name = fs::relative(entry.path(), root).string();
+    std::string name = fs::relative(entry.path(), root).generic_string();
     if (entry.is_directory()) {
       files[name + "/"] = "";
       continue;
