@@ -142,10 +142,25 @@ void PosixEnv::Learn(const std::string& path) {
 }
 
 std::string PosixEnv::Resolve(const std::string& name) {
+  struct stat st;
+  return Lookup(name, &st);
+}
+
+std::string PosixEnv::Lookup(const std::string& name, struct stat* st,
+                             bool* found) {
   std::string path = Slashes(name);
-  std::string base = path.empty() || path[0] != '/' ? root_ : "";
+  const bool absolute = !path.empty() && path[0] == '/';
+  std::string exact = absolute ? path : root_ + "/" + path;
+  bool dummy;
+  bool& exists = found ? *found : dummy;
+  // Most names exist as the core spells them: one call answers.
+  exists = stat(exact.c_str(), st) == 0;
+  if (exists) return exact;
+
+  std::string base = absolute ? "" : root_;
   std::size_t i = 0;
   bool missing = false;
+  bool remapped = false;
   while (i <= path.size()) {
     std::size_t j = path.find('/', i);
     if (j == std::string::npos) j = path.size();
@@ -153,13 +168,18 @@ std::string PosixEnv::Resolve(const std::string& name) {
     i = j + 1;
     if (part.empty() || part == ".") continue;
     std::string candidate = base + "/" + part;
+    const bool last = path.find_first_not_of("/.", i) == std::string::npos ||
+                      i > path.size();
     if (!missing && part != "..") {
-      struct stat st;
-      if (lstat(candidate.c_str(), &st) != 0) {
+      struct stat part_st;
+      // The exact spelling of the whole name is known to be missing.
+      bool known_missing = last && !remapped;
+      if (known_missing || lstat(candidate.c_str(), &part_st) != 0) {
         const Listing& listing = ListingOf(base.empty() ? "/" : base);
         auto it = listing.find(UpperAscii(part));
         if (it != listing.end()) {
           candidate = base + "/" + it->second;
+          remapped = true;
         } else {
           missing = true;
         }
@@ -167,14 +187,16 @@ std::string PosixEnv::Resolve(const std::string& name) {
     }
     base = candidate;
   }
-  return base.empty() ? "/" : base;
+  if (base.empty()) base = "/";
+  if (remapped && !missing) exists = stat(base.c_str(), st) == 0;
+  return base;
 }
 
 std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
                                        OpenMode mode) {
-  std::string path = Resolve(name);
   struct stat st;
-  bool exists = StatOf(path, &st);
+  bool exists = false;
+  std::string path = Lookup(name, &st, &exists);
   if (exists && S_ISDIR(st.st_mode)) return nullptr;
   int flags = 0;
   switch (mode) {
@@ -201,39 +223,49 @@ std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
 
 bool PosixEnv::Exists(const std::string& name) {
   struct stat st;
-  return StatOf(Resolve(name), &st);
+  bool exists = false;
+  Lookup(name, &st, &exists);
+  return exists;
 }
 
 bool PosixEnv::IsDirectory(const std::string& name) {
   struct stat st;
-  return StatOf(Resolve(name), &st) && S_ISDIR(st.st_mode);
+  bool exists = false;
+  Lookup(name, &st, &exists);
+  return exists && S_ISDIR(st.st_mode);
 }
 
 bool PosixEnv::IsWritable(const std::string& name) {
   struct stat st;
-  return StatOf(Resolve(name), &st) && OwnerWritable(st);
+  bool exists = false;
+  Lookup(name, &st, &exists);
+  return exists && OwnerWritable(st);
 }
 
 bool PosixEnv::MakeWritable(const std::string& name) {
-  std::string path = Resolve(name);
   struct stat st;
-  if (!StatOf(path, &st)) return false;
+  bool exists = false;
+  std::string path = Lookup(name, &st, &exists);
+  if (!exists) return false;
   return chmod(path.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
 }
 
 bool PosixEnv::FileSize(const std::string& name, std::int64_t* size) {
   struct stat st;
-  if (!StatOf(Resolve(name), &st) || S_ISDIR(st.st_mode)) return false;
+  bool exists = false;
+  Lookup(name, &st, &exists);
+  if (!exists || S_ISDIR(st.st_mode)) return false;
   *size = st.st_size;
   return true;
 }
 
 int PosixEnv::Rename(const std::string& from, const std::string& to) {
-  std::string src = Resolve(from);
-  std::string dst = Resolve(to);
   struct stat st;
-  if (!StatOf(src, &st)) return ENOENT;
-  if (lstat(dst.c_str(), &st) == 0) return EEXIST;
+  bool exists = false;
+  std::string src = Lookup(from, &st, &exists);
+  if (!exists) return ENOENT;
+  std::string dst = Lookup(to, &st, &exists);
+  if (exists) return EEXIST;
   if (rename(src.c_str(), dst.c_str()) != 0) return errno ? errno : 1;
   Forget(src);
   Learn(dst);
@@ -241,9 +273,10 @@ int PosixEnv::Rename(const std::string& from, const std::string& to) {
 }
 
 int PosixEnv::Remove(const std::string& name) {
-  std::string path = Resolve(name);
   struct stat st;
-  if (!StatOf(path, &st)) return ENOENT;
+  bool exists = false;
+  std::string path = Lookup(name, &st, &exists);
+  if (!exists) return ENOENT;
   if (S_ISDIR(st.st_mode) || !OwnerWritable(st)) return EACCES;
   if (unlink(path.c_str()) != 0) return errno ? errno : 1;
   Forget(path);

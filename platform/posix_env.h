@@ -2,6 +2,8 @@
 #ifndef LABRENA_PLATFORM_POSIX_ENV_H_
 #define LABRENA_PLATFORM_POSIX_ENV_H_
 
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +45,9 @@ class PosixEnv : public Env {
   std::string Resolve(const std::string& name);
 
  private:
+  // Resolve, telling whether the name exists (*found) and its status (*st).
+  std::string Lookup(const std::string& name, struct stat* st,
+                     bool* found = nullptr);
   // Upper-cased name -> name as stored, for one folder.
   using Listing = std::map<std::string, std::string>;
   const Listing& ListingOf(const std::string& dir);

@@ -58,6 +58,9 @@ void CloseFile(File& file) {
 
 int SeekInside(FileStream* file, std::int64_t offset) {
   if (!file) return 1;
+  // The size known to the stream answers without asking the system, unless
+  // the offset lies beyond it.
+  if (offset >= 0 && offset < file->Size()) return file->Seek(offset) ? 0 : 1;
   file->SeekEnd();
   if (offset < 0 || offset >= file->Tell()) return 1;
   return file->Seek(offset) ? 0 : 1;
