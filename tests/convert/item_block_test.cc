@@ -4,27 +4,10 @@
 
 #include <string>
 
+#include "tests/testing/layout.h"
+
 namespace labrena {
 namespace {
-
-std::string Pad(std::string_view text, std::size_t width) {
-  std::string s(text);
-  s.resize(width, ' ');
-  return s;
-}
-
-// Old item: reference 5, value 12, code 3.
-std::string OldItem(std::string_view reference, std::string_view value,
-                    std::string_view code) {
-  return Pad(reference, 5) + Pad(value, 12) + Pad(code, 3);
-}
-
-// Entry: kind 1, code 3, reference 7, value 14.
-std::string Entry(char kind, std::string_view code, std::string_view reference,
-                  std::string_view value) {
-  return std::string(1, kind) + std::string(code) + Pad(reference, 7) +
-         Pad(value, 14);
-}
 
 // An old block of blank items with some items set, by (group, position).
 class OldBlock {

@@ -10,39 +10,11 @@
 #include <string>
 
 #include "convert/steps.h"
+#include "tests/testing/layout.h"
 #include "tests/testing/scratch.h"
 
 namespace labrena {
 namespace {
-
-std::string Pad(std::string_view text, std::size_t width) {
-  std::string s(text);
-  s.resize(width, ' ');
-  return s;
-}
-
-std::string Pattern(std::size_t offset, std::size_t width) {
-  static const char kChars[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::string s;
-  for (std::size_t i = offset; i < offset + width; ++i) s += kChars[i % 62];
-  return s;
-}
-
-class Rec {
- public:
-  explicit Rec(std::size_t length) : bytes_(length, ' ') {}
-  Rec& Put(std::size_t offset, std::size_t width, std::string_view text) {
-    EXPECT_LE(text.size(), width);
-    EXPECT_LE(offset + width, bytes_.size());
-    bytes_.replace(offset, text.size(), text);
-    return *this;
-  }
-  const std::string& str() const { return bytes_; }
-
- private:
-  std::string bytes_;
-};
 
 // An old record of distinct characters, so that every copied range shows.
 std::string Patterned(std::size_t length) { return Pattern(0, length); }

@@ -5,56 +5,11 @@
 #include <string>
 
 #include "convert/steps.h"
+#include "tests/testing/layout.h"
 #include "tests/testing/scratch.h"
 
 namespace labrena {
 namespace {
-
-std::string Pad(std::string_view text, std::size_t width) {
-  std::string s(text);
-  s.resize(width, ' ');
-  return s;
-}
-
-// Distinct characters for the range [offset, offset + width) of a record, so
-// that a field copied from the wrong place shows.
-std::string Pattern(std::size_t offset, std::size_t width) {
-  static const char kChars[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::string s;
-  for (std::size_t i = offset; i < offset + width; ++i) s += kChars[i % 62];
-  return s;
-}
-
-// A record of blanks with texts placed at (offset, width).
-class Rec {
- public:
-  explicit Rec(std::size_t length) : bytes_(length, ' ') {}
-  Rec& Put(std::size_t offset, std::size_t width, std::string_view text) {
-    EXPECT_LE(text.size(), width);
-    EXPECT_LE(offset + width, bytes_.size());
-    bytes_.replace(offset, text.size(), text);
-    return *this;
-  }
-  Rec& Copy(std::size_t offset, std::size_t width) {
-    return Put(offset, width, Pattern(offset, width));
-  }
-  const std::string& str() const { return bytes_; }
-
- private:
-  std::string bytes_;
-};
-
-std::string OldItem(std::string_view reference, std::string_view value,
-                    std::string_view code) {
-  return Pad(reference, 5) + Pad(value, 12) + Pad(code, 3);
-}
-
-std::string Entry(char kind, std::string_view code, std::string_view reference,
-                  std::string_view value) {
-  return std::string(1, kind) + std::string(code) + Pad(reference, 7) +
-         Pad(value, 14);
-}
 
 // Worker items: one at group 1 position 3 with a blank code (default 18,
 // mapped to 40) and one at group 2 position 0 with code 57 (mapped to 58).

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/steps.h"
+#include "tests/testing/layout.h"
 #include "tests/testing/scratch.h"
 
 namespace labrena {
@@ -14,11 +15,6 @@ namespace {
 constexpr std::size_t kWorker = 1955, kGroup = 291, kTitle = 426, kHours = 560,
                       kOccupation = 647;
 const std::string kG1 = "0000000001", kG2 = "0000000002";
-
-std::string Pad(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
-}
 
 // A blank worker record with the given fields.
 std::string Worker(std::vector<std::pair<std::size_t, std::string>> fields) {
