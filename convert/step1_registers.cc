@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "convert/report.h"
 #include "convert/steps.h"
 #include "fields/numbers.h"
 #include "records/record_file.h"
@@ -186,27 +187,32 @@ bool OnlyEndMarksFrom(Env& env, const std::string& name, std::int64_t offset) {
 
 // Writes the new file from the open old one. True when the old file may be
 // retired: it was converted whole. Otherwise the new file is removed again
-// (a later run converts afresh) and the old one must stay in place.
-bool WriteNewFile(Env& env, FileStream* in, const RegisterFormat& format,
+// (a later run converts afresh) and the old one must stay in place; a failed
+// write is reported, an old file that is not at full width is passed over.
+bool WriteNewFile(Context& ctx, FileStream* in, const RegisterFormat& format,
                   const std::string& new_name) {
+  Env& env = ctx.env;
   File out = OpenText(env, new_name, OpenMode::kAppend);
   if (!out) return false;
   bool ok = CopyRecords(in, out.get(), format) && !in->error() &&
             (in->Tell() >= in->Size() ||
              OnlyEndMarksFrom(env, format.old_name, in->Tell()));
-  ok = out->Close() && ok;
+  bool written = out->Close();
   out.reset();
-  if (!ok) env.Remove(new_name);
-  return ok;
+  if (ok && written) return true;
+  env.Remove(new_name);
+  if (!written) ReportFailure(ctx, format.old_name, new_name);
+  return false;
 }
 
-void ConvertRegisterFile(Env& env, const RegisterFormat& format) {
+void ConvertRegisterFile(Context& ctx, const RegisterFormat& format) {
+  Env& env = ctx.env;
   File in = OpenText(env, format.old_name, OpenMode::kRead);
   if (!in) return;
   std::string new_name = Format("F3%02d.DAT", format.number);
   // An existing new file is kept as it is; the old file is retired anyway.
   bool retire =
-      env.Exists(new_name) || WriteNewFile(env, in.get(), format, new_name);
+      env.Exists(new_name) || WriteNewFile(ctx, in.get(), format, new_name);
   CloseFile(in);
   if (retire) RetireFile(env, format.old_name);
 }
@@ -215,7 +221,7 @@ void ConvertRegisterFile(Env& env, const RegisterFormat& format) {
 
 void ConvertRegisterFiles(Context& ctx) {
   for (const RegisterFormat& format : kFormats) {
-    ConvertRegisterFile(ctx.env, format);
+    ConvertRegisterFile(ctx, format);
   }
   // A rename never replaces an existing file: both then stay as they were.
   for (const NewName& name : kNewNames) {

@@ -3,16 +3,9 @@
 // counters and the final renames.
 #include "convert/step2_internal.h"
 #include "convert/steps.h"
-#include "fields/numbers.h"
 #include "platform/names.h"
 
 namespace labrena {
-
-namespace {
-
-constexpr const char* kFailureTitle = "Convers\xE3o";
-
-}  // namespace
 
 std::string BuildRecord(std::string_view old_record,
                         std::span<const NewField> fields,
@@ -96,15 +89,6 @@ bool Outputs::Finish() {
 
 bool IsFile(Env& env, const std::string& name) {
   return env.Exists(name) && !env.IsDirectory(name);
-}
-
-void ReportFailure(Context& ctx, const std::string& source,
-                   const std::string& target) {
-  ctx.ui.MessageBox(kFailureTitle,
-                    Format("Erro na convers\xE3o de %s para %s.\n"
-                           "O arquivo %s continua na pasta de dados.",
-                           source.c_str(), target.c_str(), source.c_str()),
-                    Icon::kError, Buttons::kOk);
 }
 
 void ConvertSecondStep(Context& ctx) {

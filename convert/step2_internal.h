@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/report.h"
 #include "platform/context.h"
 #include "records/record_file.h"
 
@@ -102,11 +103,6 @@ class Outputs {
 
 // True when the name is a file of the data folder (not a folder).
 bool IsFile(Env& env, const std::string& name);
-
-// Tells the user that converting source into target failed and that the
-// source stays in the data folder.
-void ReportFailure(Context& ctx, const std::string& source,
-                   const std::string& target);
 
 // The sub-steps, in the order the step runs them. Those that write return
 // false after a failure they have reported; the step then ends, and the old

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "convert/report.h"
 #include "convert/steps.h"
 #include "fields/numbers.h"
 #include "fields/text.h"
@@ -85,6 +86,8 @@ class Register {
   const char* name() const { return name_; }
   bool building() const { return index_ != nullptr; }
   std::int64_t count() const { return count_; }
+  // True when a record could not be written.
+  bool failed() const { return failed_; }
 
   // Creates the file, which does not exist, and indexes it. False when it
   // cannot be created or read.
@@ -123,6 +126,7 @@ class Register {
       // Nothing more is appended after a failed write: the records after it
       // would no longer lie where their numbers say.
       full_ = true;
+      failed_ = true;
       return 0;
     }
     index_->Add(count_, record);
@@ -138,6 +142,7 @@ class Register {
   std::unique_ptr<KeyIndex> index_;
   bool created_ = false;
   bool full_ = false;
+  bool failed_ = false;
   std::int64_t count_ = 0;
 };
 
@@ -308,7 +313,11 @@ void ConvertJobsAndSchedules(Context& ctx) {
   if (jobs.count() > 0) SetCounter(ctx, "", "35", jobs.count());
   if (schedules.count() > 0) SetCounter(ctx, "", "36", schedules.count());
   CloseFile(workers);
-  for (Register* reg : registers) reg->Close();
+  for (Register* reg : registers) {
+    reg->Close();
+    // The workers met after the failure keep their job title or hours.
+    if (reg->failed()) ReportFailure(ctx, kWorkerFile, reg->name());
+  }
 }
 
 }  // namespace labrena

@@ -265,6 +265,17 @@ TEST(Step1RegistersTest, WriteFailuresKeepTheOldFile) {
   }
   EXPECT_FALSE(s.Exists("F301.DAT") || s.Exists("F302.DAT") ||
                s.Exists("F303.DAT"));
+  // The failed writes are reported; the file that would not open is simply
+  // tried again next time.
+  ASSERT_EQ(s.ui().boxes().size(), 2u);
+  EXPECT_EQ(s.ui().boxes()[0].title, "Convers\xE3o");
+  EXPECT_EQ(s.ui().boxes()[0].text,
+            "Erro na convers\xE3o de FW0.DAT para F302.DAT.\n"
+            "O arquivo FW0.DAT continua na pasta de dados.");
+  EXPECT_EQ(s.ui().boxes()[0].icon, Icon::kError);
+  EXPECT_EQ(s.ui().boxes()[1].text,
+            "Erro na convers\xE3o de FY0.DAT para F303.DAT.\n"
+            "O arquivo FY0.DAT continua na pasta de dados.");
 
   ScratchFolder t;
   t.Write("FY0.DAT", fy0);

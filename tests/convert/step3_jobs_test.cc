@@ -195,6 +195,10 @@ TEST(JobsAndSchedulesTest, FailedAppendLeavesLaterTitlesInPlace) {
   EXPECT_EQ(At(f16, 3, 847, 1), "3");
   EXPECT_EQ(s.Read("F35.DAT"), JobRecord("00001", "A", kG1));
   EXPECT_EQ(s.Read("F34.DAT"), Counter("35", "1"));
+  ASSERT_EQ(s.ui().boxes().size(), 1u);
+  EXPECT_EQ(s.ui().boxes()[0].text,
+            "Erro na convers\xE3o de F16.DAT para F35.DAT.\n"
+            "O arquivo F16.DAT continua na pasta de dados.");
 }
 
 TEST(JobsAndSchedulesTest, OddWorkerFilesLoseNothing) {
