@@ -13,16 +13,12 @@
 #include <vector>
 
 #include "convert/report.h"
+#include "fields/text.h"
 #include "platform/context.h"
 #include "records/record_file.h"
 
 namespace labrena {
 
-// The C text of a field: it ends at its first zero byte.
-inline std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
-}
 
 // One field of a new record: its width, and the characters of the old record
 // it holds (from, length), left-justified and blank-padded. A length of 0

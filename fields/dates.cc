@@ -10,11 +10,6 @@ namespace labrena {
 
 namespace {
 
-// The C text of a view: it ends at its first zero byte.
-std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
-}
 
 // atoi of the characters [pos, pos + n) of a text, as far as they exist.
 int NumberAt(std::string_view text, std::size_t pos, std::size_t n) {

@@ -12,11 +12,6 @@ namespace labrena {
 
 namespace {
 
-// The C text of a view: it ends at its first zero byte.
-std::string_view CText(std::string_view text) {
-  std::size_t end = text.find('\0');
-  return end == std::string_view::npos ? text : text.substr(0, end);
-}
 
 // White space as the C locale's isspace sees it.
 bool IsSpace(char c) {

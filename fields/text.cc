@@ -6,13 +6,13 @@ namespace {
 
 constexpr char kBlank = ' ';
 
-// The C text of a view: it ends at its first zero byte.
+
+}  // namespace
+
 std::string_view CText(std::string_view text) {
   std::size_t end = text.find('\0');
   return end == std::string_view::npos ? text : text.substr(0, end);
 }
-
-}  // namespace
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -10,6 +10,9 @@
 
 namespace labrena {
 
+// The C text of a view: it ends at its first zero byte.
+std::string_view CText(std::string_view text);
+
 bool IsDigit(char c);
 // Digits and the ASCII letters only; bytes 128 to 255 are not letters.
 bool IsAlnum(char c);

@@ -11,7 +11,6 @@
 #endif
 
 #include "platform/cp1252.h"
-#include "platform/fake_ui.h"
 
 namespace labrena {
 namespace {

@@ -55,9 +55,6 @@ class FakeUi : public Ui {
   bool destroyed_ = false;
 };
 
-// The answer of a box's default button.
-Answer DefaultAnswer(Buttons buttons, int default_button);
-
 }  // namespace labrena
 
 #endif  // LABRENA_PLATFORM_FAKE_UI_H_

@@ -47,6 +47,9 @@ class Ui {
   virtual void DestroyDialog() = 0;
 };
 
+// The answer of a box's default button (0-based, as MessageBox takes it).
+Answer DefaultAnswer(Buttons buttons, int default_button);
+
 // Sets the wait cursor for the life of a scope and restores the previous one.
 class WaitCursor {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fields/text.h"
+#include "platform/names.h"
 #include "records/record_file.h"
 
 namespace labrena {
@@ -10,13 +11,6 @@ namespace {
 
 // FindKey compares at most this many characters.
 constexpr int kLongestKey = 50;
-
-std::string FoldAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -44,13 +38,13 @@ KeyIndex::KeyIndex(FileStream* file, std::int64_t record_length, int key_offset,
 void KeyIndex::Take(std::int64_t n, const std::string& read, bool deleted) {
   if (deleted || read.size() != key_length_) return;
   // emplace keeps the earlier record when the key is taken already.
-  first_.emplace(FoldAscii(read), n);
+  first_.emplace(UpperAscii(read), n);
 }
 
 std::int64_t KeyIndex::Find(std::string_view key) const {
   if (!usable_ || !HasText(key)) return -1;
   auto it =
-      first_.find(FoldAscii(PadText(CutText(key, key_length_), key_length_)));
+      first_.find(UpperAscii(PadText(CutText(key, key_length_), key_length_)));
   return it == first_.end() ? -1 : it->second;
 }
 

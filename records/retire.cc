@@ -2,6 +2,7 @@
 
 #include "fields/numbers.h"
 #include "fields/text.h"
+#include "platform/names.h"
 #include "records/record_file.h"
 
 namespace labrena {
@@ -14,14 +15,8 @@ constexpr int kRetireAttempts = 101;
 constexpr std::size_t kMarkerPiece = 9;
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i], b = prefix[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() &&
+         UpperAscii(text.substr(0, prefix.size())) == UpperAscii(prefix);
 }
 
 }  // namespace

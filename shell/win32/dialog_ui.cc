@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/fake_ui.h"
 #include "platform/win32_text.h"
 
 namespace labrena {

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/names.h"
 #include "shell/run.h"
 #include "tests/testing/scratch.h"
 #include "tools/sample/registration.h"
@@ -29,13 +30,6 @@ using sample::RightTrim;
 // Relative path with '/', upper-cased (the Env resolves names without
 // regard to case), to the file's bytes.
 using Snapshot = std::map<std::string, std::string>;
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 std::string Key(const std::string& name) {
   std::string key = UpperAscii(name);
