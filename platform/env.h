@@ -5,7 +5,13 @@
 // Names are the product's own: relative to the data folder, with backslashes
 // ("R62\2005.DAT"), or absolute (the temporary folder). On POSIX the Env maps
 // backslashes to slashes and resolves each component without regard to ASCII
-// letter case.
+// letter case; of two spellings that differ only in case, the first in byte
+// order is the one a name stands for.
+//
+// Names never leave the data folder or the temporary folder: a name with a
+// ".." component, or an absolute one outside the temporary folder, is refused
+// (as a missing file), and a symbolic link is never written through to a file
+// outside them.
 #ifndef LABRENA_PLATFORM_ENV_H_
 #define LABRENA_PLATFORM_ENV_H_
 
@@ -38,6 +44,8 @@ class OsFile {
   virtual bool WriteAt(std::int64_t offset, const char* buf,
                        std::size_t n) = 0;
   virtual bool Size(std::int64_t* size) = 0;
+  // Flushes what was written to the disk itself.
+  virtual bool Sync() { return true; }
   virtual bool Close() = 0;
 };
 
@@ -81,23 +89,35 @@ class Env {
   virtual bool FileSize(const std::string& name, std::int64_t* size) = 0;
 
   // Renames or moves a file or folder. Never replaces an existing target;
-  // fails across file systems. Returns 0 on success, non-zero otherwise.
+  // fails across file systems with EXDEV. Returns 0 on success, non-zero
+  // otherwise.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
+  // Moves a file or folder, also to another file system: where a rename
+  // cannot do it, the file (every file of the folder) is copied and flushed
+  // to disk, and only then is the source removed. Never replaces an existing
+  // target. 0 on success; on failure the source is whole where it was.
+  virtual int Move(const std::string& from, const std::string& to);
+  // Cuts a file back to size bytes (a failed append is undone this way).
+  // 0 on success.
+  virtual int Truncate(const std::string& name, std::int64_t size) = 0;
   // Deletes a file (not a folder). 0 on success.
   virtual int Remove(const std::string& name) = 0;
   // Creates one folder; 0 on success.
   virtual int MakeDir(const std::string& name) = 0;
   // Removes an empty folder; 0 on success.
   virtual int RemoveDir(const std::string& name) = 0;
-  // Copies a file. With fail_if_exists an existing target is not touched.
+  // Copies a file and flushes the copy to disk. With fail_if_exists an
+  // existing target is not touched.
   virtual bool CopyFile(const std::string& from, const std::string& to,
                         bool fail_if_exists) = 0;
 
   // Lists the entries of a folder that match a pattern ("REG\R*.DAT": folder
   // part, then a last component with '*' and '?' compared without regard to
-  // case), sorted by their upper-cased names in byte order. Entries are kept
-  // when they are plain files or when all their attribute bits (hidden,
-  // system, folder) are in the mask; "." and ".." are never returned.
+  // case), sorted by their upper-cased names in byte order, names that differ
+  // only in case in byte order. Entries are kept when they are plain files or
+  // when all their attribute bits (hidden, system, folder) are in the mask;
+  // "." and ".." and names that could leave the folder (holding a '\', a '/'
+  // or a control character) are never returned.
   virtual std::vector<DirEntry> List(const std::string& pattern,
                                      int attribute_mask) = 0;
 

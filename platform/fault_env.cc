@@ -1,5 +1,7 @@
 #include "platform/fault_env.h"
 
+#include <cerrno>
+
 #include "platform/names.h"
 
 namespace labrena {
@@ -18,6 +20,7 @@ class FaultFile : public OsFile {
     return base_->WriteAt(offset, buf, n);
   }
   bool Size(std::int64_t* size) override { return base_->Size(size); }
+  bool Sync() override { return base_->Sync(); }
   bool Close() override { return base_->Close(); }
 
  private:
@@ -48,7 +51,8 @@ int FaultEnv::calls(Op op) const {
 
 bool FaultEnv::Fails(Op op) {
   int n = ++calls_[op];
-  return fail_all_.count(op) > 0 || fail_at_[op].count(n) > 0;
+  bool any = ++operations_ == fail_any_at_;
+  return any || fail_all_.count(op) > 0 || fail_at_[op].count(n) > 0;
 }
 
 bool FaultEnv::AllowWrite(std::size_t n) {
@@ -74,7 +78,17 @@ std::unique_ptr<OsFile> FaultEnv::Open(const std::string& name,
 
 int FaultEnv::Rename(const std::string& from, const std::string& to) {
   if (Fails(Op::kRename)) return 1;
+  auto absolute = [](const std::string& name) {
+    return !name.empty() && (name[0] == '/' || name[0] == '\\' ||
+                             (name.size() > 1 && name[1] == ':'));
+  };
+  if (other_file_system_ && absolute(from) != absolute(to)) return EXDEV;
   return base_.Rename(from, to);
+}
+
+int FaultEnv::Truncate(const std::string& name, std::int64_t size) {
+  if (Fails(Op::kTruncate)) return 1;
+  return base_.Truncate(name, size);
 }
 
 int FaultEnv::Remove(const std::string& name) {

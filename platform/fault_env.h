@@ -1,6 +1,8 @@
 // An Env wrapper that makes the system fail on purpose: the Nth open, write,
-// rename, copy or delete fails, or the disk fills after a number of bytes.
-// Every other call goes to the wrapped Env.
+// rename, copy, delete, folder creation or truncation fails, or the Nth of
+// all of them together, or the disk fills after a number of bytes, or the
+// temporary folder lies on another file system. Every other call goes to the
+// wrapped Env.
 #ifndef LABRENA_PLATFORM_FAULT_ENV_H_
 #define LABRENA_PLATFORM_FAULT_ENV_H_
 
@@ -16,7 +18,7 @@ namespace labrena {
 
 class FaultEnv : public Env {
  public:
-  enum class Op { kOpen, kWrite, kRename, kCopy, kRemove, kMakeDir };
+  enum class Op { kOpen, kWrite, kRename, kCopy, kRemove, kMakeDir, kTruncate };
 
   explicit FaultEnv(Env& base) : base_(base) {}
 
@@ -24,6 +26,13 @@ class FaultEnv : public Env {
   void FailNth(Op op, int n);
   // Makes every call of op fail until cleared.
   void FailAll(Op op, bool on = true);
+  // Makes the nth operation of any kind (from 1, counted from now) fail.
+  void FailNthOperation(int n) { fail_any_at_ = operations_ + n; }
+  // Operations of any kind so far.
+  int operations() const { return operations_; }
+  // Renames between the data folder and an absolute name (the temporary
+  // folder) fail as between two file systems.
+  void SetOtherFileSystem(bool on) { other_file_system_ = on; }
   // Opens of this name (as the core spells it, any case) fail.
   void FailOpenOf(const std::string& name);
   // After this many more bytes, every write fails (the disk is full).
@@ -46,6 +55,7 @@ class FaultEnv : public Env {
     return base_.FileSize(name, size);
   }
   int Rename(const std::string& from, const std::string& to) override;
+  int Truncate(const std::string& name, std::int64_t size) override;
   int Remove(const std::string& name) override;
   int MakeDir(const std::string& name) override;
   int RemoveDir(const std::string& name) override {
@@ -84,6 +94,9 @@ class FaultEnv : public Env {
   std::set<std::string> fail_open_;
   std::set<std::string> busy_;
   std::int64_t disk_left_ = -1;
+  int operations_ = 0;
+  int fail_any_at_ = 0;
+  bool other_file_system_ = false;
   int slept_ms_ = 0;
   LocalTime now_;
   bool now_set_ = false;

@@ -38,8 +38,50 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 void SortListing(std::vector<DirEntry>* entries) {
   std::stable_sort(entries->begin(), entries->end(),
                    [](const DirEntry& a, const DirEntry& b) {
-                     return UpperAscii(a.name) < UpperAscii(b.name);
+                     std::string ua = UpperAscii(a.name);
+                     std::string ub = UpperAscii(b.name);
+                     return ua != ub ? ua < ub : a.name < b.name;
                    });
+}
+
+bool ClimbsOut(std::string_view name) {
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool IsPlainComponent(std::string_view name) {
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '/' || u < 0x20 || u == 0x7F) return false;
+  }
+  return true;
+}
+
+bool IsBelow(std::string_view path, std::string_view folder, bool fold_case) {
+  auto same = [fold_case](char a, char b) {
+    if (a == '\\') a = '/';
+    if (b == '\\') b = '/';
+    if (fold_case) {
+      if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+      if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+    }
+    return a == b;
+  };
+  while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) {
+    folder.remove_suffix(1);
+  }
+  if (path.size() < folder.size()) return false;
+  for (std::size_t i = 0; i < folder.size(); ++i) {
+    if (!same(path[i], folder[i])) return false;
+  }
+  return path.size() == folder.size() || path[folder.size()] == '/' ||
+         path[folder.size()] == '\\' || folder.empty();
 }
 
 void SplitPattern(const std::string& pattern, std::string* folder,

@@ -17,8 +17,20 @@ std::string UpperAscii(std::string_view text);
 // letter case, as a Windows directory search matches ("*.*" matches all).
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
-// Sorts entries by their upper-cased names in byte order, as NTFS lists them.
+// Sorts entries by their upper-cased names in byte order, as NTFS lists them;
+// names that differ only in case follow each other in byte order.
 void SortListing(std::vector<DirEntry>* entries);
+
+// True when a name has a ".." component: it could leave its folder.
+bool ClimbsOut(std::string_view name);
+
+// True when a name found in a listing can be used as one component of a
+// product name: it holds no '\', no '/' and no control character.
+bool IsPlainComponent(std::string_view name);
+
+// True when path (any separators) is folder or lies below it, with ASCII
+// letter case ignored when fold_case is set.
+bool IsBelow(std::string_view path, std::string_view folder, bool fold_case);
 
 // Splits "R0%d\*.DAT" into its folder ("R01") and last component ("*.DAT").
 void SplitPattern(const std::string& pattern, std::string* folder,

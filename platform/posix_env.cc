@@ -49,6 +49,8 @@ class PosixFile : public OsFile {
     return true;
   }
 
+  bool Sync() override { return fsync(fd_) == 0; }
+
   bool Size(std::int64_t* size) override {
     struct stat st;
     if (fstat(fd_, &st) != 0) return false;
@@ -109,8 +111,7 @@ const PosixEnv::Listing& PosixEnv::ListingOf(const std::string& dir) {
     while (struct dirent* e = readdir(d)) {
       std::string name = e->d_name;
       if (name == "." || name == "..") continue;
-      // The first spelling in byte order wins when two differ only in case.
-      listing.emplace(UpperAscii(name), name);
+      listing[UpperAscii(name)].insert(name);
     }
     closedir(d);
   }
@@ -121,23 +122,30 @@ void PosixEnv::Forget(const std::string& path) {
   auto it = listings_.find(ParentOf(path));
   if (it != listings_.end()) {
     auto entry = it->second.find(UpperAscii(LastOf(path)));
-    if (entry != it->second.end() && entry->second == LastOf(path)) {
-      it->second.erase(entry);
+    if (entry != it->second.end()) {
+      entry->second.erase(LastOf(path));
+      if (entry->second.empty()) it->second.erase(entry);
     }
   }
-  // A moved or removed folder takes its own listings, and those below it, along.
+  // A moved or removed folder takes what is known below it along.
+  auto below = [&path](const std::string& known) {
+    return known == path ||
+           (known.size() > path.size() &&
+            known.compare(0, path.size(), path) == 0 &&
+            known[path.size()] == '/');
+  };
   for (auto i = listings_.begin(); i != listings_.end();) {
-    bool below = i->first == path || (i->first.size() > path.size() &&
-                                      i->first.compare(0, path.size(), path) == 0 &&
-                                      i->first[path.size()] == '/');
-    i = below ? listings_.erase(i) : std::next(i);
+    i = below(i->first) ? listings_.erase(i) : std::next(i);
+  }
+  for (auto i = inside_.begin(); i != inside_.end();) {
+    i = below(i->first) ? inside_.erase(i) : std::next(i);
   }
 }
 
 void PosixEnv::Learn(const std::string& path) {
   auto it = listings_.find(ParentOf(path));
   if (it != listings_.end()) {
-    it->second.emplace(UpperAscii(LastOf(path)), LastOf(path));
+    it->second[UpperAscii(LastOf(path))].insert(LastOf(path));
   }
 }
 
@@ -148,19 +156,25 @@ std::string PosixEnv::Resolve(const std::string& name) {
 
 std::string PosixEnv::Lookup(const std::string& name, struct stat* st,
                              bool* found) {
-  std::string path = Slashes(name);
-  const bool absolute = !path.empty() && path[0] == '/';
-  std::string exact = absolute ? path : root_ + "/" + path;
   bool dummy;
   bool& exists = found ? *found : dummy;
-  // Most names exist as the core spells them: one call answers.
-  exists = stat(exact.c_str(), st) == 0;
-  if (exists) return exact;
+  exists = false;
+  std::string path = Slashes(name);
+  const bool absolute = !path.empty() && path[0] == '/';
+  // Names stay inside the data folder, absolute ones inside the temporary
+  // folder.
+  if (ClimbsOut(path)) return "";
+  if (absolute && !IsBelow(path, Slashes(SystemTempPath()), false) &&
+      !IsBelow(path, FallbackTempPath(), false)) {
+    return "";
+  }
 
+  // Each component takes the first stored spelling, in byte order, of the
+  // names that match it without regard to case. A name the cached listing
+  // does not know may have been made since by another program.
   std::string base = absolute ? "" : root_;
-  std::size_t i = 0;
   bool missing = false;
-  bool remapped = false;
+  std::size_t i = 0;
   while (i <= path.size()) {
     std::size_t j = path.find('/', i);
     if (j == std::string::npos) j = path.size();
@@ -168,28 +182,56 @@ std::string PosixEnv::Lookup(const std::string& name, struct stat* st,
     i = j + 1;
     if (part.empty() || part == ".") continue;
     std::string candidate = base + "/" + part;
-    const bool last = path.find_first_not_of("/.", i) == std::string::npos ||
-                      i > path.size();
-    if (!missing && part != "..") {
+    if (!missing) {
+      const Listing& listing = ListingOf(base.empty() ? "/" : base);
+      auto it = listing.find(UpperAscii(part));
       struct stat part_st;
-      // The exact spelling of the whole name is known to be missing.
-      bool known_missing = last && !remapped;
-      if (known_missing || lstat(candidate.c_str(), &part_st) != 0) {
-        const Listing& listing = ListingOf(base.empty() ? "/" : base);
-        auto it = listing.find(UpperAscii(part));
-        if (it != listing.end()) {
-          candidate = base + "/" + it->second;
-          remapped = true;
-        } else {
-          missing = true;
-        }
+      if (it != listing.end()) {
+        candidate = base + "/" + *it->second.begin();
+      } else if (lstat(candidate.c_str(), &part_st) != 0) {
+        missing = true;
       }
     }
     base = candidate;
   }
   if (base.empty()) base = "/";
-  if (remapped && !missing) exists = stat(base.c_str(), st) == 0;
+  if (!missing) exists = stat(base.c_str(), st) == 0;
   return base;
+}
+
+bool PosixEnv::RealInside(const std::string& path, bool absolute) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return false;
+  std::string resolved = real;
+  free(real);
+  auto below = [&resolved](const std::string& folder) {
+    char* real_folder = realpath(folder.c_str(), nullptr);
+    std::string base = real_folder ? real_folder : folder;
+    free(real_folder);
+    return IsBelow(resolved, base, false);
+  };
+  if (!absolute) return below(root_);
+  return below(Slashes(SystemTempPath())) || below(FallbackTempPath());
+}
+
+bool PosixEnv::StaysInside(const std::string& path) {
+  const bool absolute = !IsBelow(path, root_, false);
+  std::string dir = ParentOf(path);
+  auto known = inside_.find(dir);
+  if (known == inside_.end()) {
+    // A folder that does not exist yet is not remembered: the change fails
+    // there anyway.
+    struct stat dir_st;
+    if (stat(dir.c_str(), &dir_st) != 0) return false;
+    known = inside_.emplace(dir, RealInside(dir, absolute)).first;
+  }
+  if (!known->second) return false;
+  struct stat link_st;
+  if (lstat(path.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
+    // A link that points nowhere would create its target wherever it names.
+    return RealInside(path, absolute);
+  }
+  return true;
 }
 
 std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
@@ -197,7 +239,7 @@ std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
   struct stat st;
   bool exists = false;
   std::string path = Lookup(name, &st, &exists);
-  if (exists && S_ISDIR(st.st_mode)) return nullptr;
+  if (path.empty() || (exists && S_ISDIR(st.st_mode))) return nullptr;
   int flags = 0;
   switch (mode) {
     case OpenMode::kRead:
@@ -213,8 +255,11 @@ std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
       flags = O_WRONLY | O_CREAT | O_APPEND;
       break;
   }
-  // A read-only file refuses every writing mode, for root too.
-  if (mode != OpenMode::kRead && exists && !OwnerWritable(st)) return nullptr;
+  if (mode != OpenMode::kRead) {
+    // A read-only file refuses every writing mode, for root too.
+    if (exists && !OwnerWritable(st)) return nullptr;
+    if (!StaysInside(path)) return nullptr;
+  }
   int fd = open(path.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
   if (!exists) Learn(path);
@@ -246,7 +291,7 @@ bool PosixEnv::MakeWritable(const std::string& name) {
   struct stat st;
   bool exists = false;
   std::string path = Lookup(name, &st, &exists);
-  if (!exists) return false;
+  if (!exists || !StaysInside(path)) return false;
   return chmod(path.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
 }
 
@@ -265,10 +310,26 @@ int PosixEnv::Rename(const std::string& from, const std::string& to) {
   std::string src = Lookup(from, &st, &exists);
   if (!exists) return ENOENT;
   std::string dst = Lookup(to, &st, &exists);
+  if (dst.empty()) return EACCES;
   if (exists) return EEXIST;
+  if (!StaysInside(src) || !StaysInside(dst)) return EACCES;
   if (rename(src.c_str(), dst.c_str()) != 0) return errno ? errno : 1;
   Forget(src);
   Learn(dst);
+  return 0;
+}
+
+int PosixEnv::Truncate(const std::string& name, std::int64_t size) {
+  struct stat st;
+  bool exists = false;
+  std::string path = Lookup(name, &st, &exists);
+  if (!exists) return ENOENT;
+  if (S_ISDIR(st.st_mode) || !OwnerWritable(st) || !StaysInside(path)) {
+    return EACCES;
+  }
+  if (truncate(path.c_str(), static_cast<off_t>(size)) != 0) {
+    return errno ? errno : 1;
+  }
   return 0;
 }
 
@@ -278,6 +339,7 @@ int PosixEnv::Remove(const std::string& name) {
   std::string path = Lookup(name, &st, &exists);
   if (!exists) return ENOENT;
   if (S_ISDIR(st.st_mode) || !OwnerWritable(st)) return EACCES;
+  if (!StaysInside(path)) return EACCES;
   if (unlink(path.c_str()) != 0) return errno ? errno : 1;
   Forget(path);
   return 0;
@@ -285,6 +347,7 @@ int PosixEnv::Remove(const std::string& name) {
 
 int PosixEnv::MakeDir(const std::string& name) {
   std::string path = Resolve(name);
+  if (path.empty() || !StaysInside(path)) return EACCES;
   if (mkdir(path.c_str(), 0777) != 0) return errno ? errno : 1;
   Learn(path);
   return 0;
@@ -292,6 +355,7 @@ int PosixEnv::MakeDir(const std::string& name) {
 
 int PosixEnv::RemoveDir(const std::string& name) {
   std::string path = Resolve(name);
+  if (path.empty() || !StaysInside(path)) return EACCES;
   if (rmdir(path.c_str()) != 0) return errno ? errno : 1;
   Forget(path);
   return 0;
@@ -313,7 +377,7 @@ bool PosixEnv::CopyFile(const std::string& from, const std::string& to,
     if (!dst->WriteAt(offset, buf.data(), got)) return false;
     offset += static_cast<std::int64_t>(got);
   }
-  return dst->Close();
+  return dst->Sync() && dst->Close();
 }
 
 std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
@@ -322,11 +386,15 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
   SplitPattern(pattern, &folder, &last);
   std::string dir = Resolve(folder);
   std::vector<DirEntry> out;
+  if (dir.empty()) return out;
   DIR* d = opendir(dir.c_str());
   if (!d) return out;
   while (struct dirent* e = readdir(d)) {
     std::string name = e->d_name;
-    if (name == "." || name == ".." || !WildcardMatch(last, name)) continue;
+    if (name == "." || name == ".." || !IsPlainComponent(name) ||
+        !WildcardMatch(last, name)) {
+      continue;
+    }
     struct stat st;
     if (!StatOf(dir + "/" + name, &st)) continue;
     DirEntry entry;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -27,6 +28,7 @@ class PosixEnv : public Env {
   bool MakeWritable(const std::string& name) override;
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
+  int Truncate(const std::string& name, std::int64_t size) override;
   int Remove(const std::string& name) override;
   int MakeDir(const std::string& name) override;
   int RemoveDir(const std::string& name) override;
@@ -46,17 +48,27 @@ class PosixEnv : public Env {
 
  private:
   // Resolve, telling whether the name exists (*found) and its status (*st).
+  // A name that would leave the data folder or the temporary folder
+  // resolves to "" and is not found.
   std::string Lookup(const std::string& name, struct stat* st,
                      bool* found = nullptr);
-  // Upper-cased name -> name as stored, for one folder.
-  using Listing = std::map<std::string, std::string>;
+  // Upper-cased name -> the names as stored, in byte order, for one folder.
+  using Listing = std::map<std::string, std::set<std::string>>;
   const Listing& ListingOf(const std::string& dir);
   void Forget(const std::string& path);
   void Learn(const std::string& path);
+  // True when a change at path (a resolved name) stays inside the folder its
+  // name was given in: its folder, and the file a symbolic link at path
+  // points to, are really inside the data folder (relative names) or the
+  // temporary folder (absolute names).
+  bool StaysInside(const std::string& path);
+  bool RealInside(const std::string& path, bool absolute);
 
   std::string root_;
   std::string temp_;
   std::unordered_map<std::string, Listing> listings_;
+  // Folders already known to lie inside (true) or outside (false).
+  std::unordered_map<std::string, bool> inside_;
 };
 
 }  // namespace labrena

@@ -1,6 +1,7 @@
 #include "platform/win32_env.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,8 @@ class Win32File : public OsFile {
     return true;
   }
 
+  bool Sync() override { return FlushFileBuffers(handle_) != 0; }
+
   bool Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return true;
     BOOL ok = CloseHandle(handle_);
@@ -112,8 +115,16 @@ Win32Env::Win32Env(std::string root, std::string temp)
   }
 }
 
-std::wstring Win32Env::Resolve(const std::string& name) const {
-  if (IsAbsolute(name) || root_.empty()) return WideFromCp1252(name);
+std::wstring Win32Env::Resolve(const std::string& name) {
+  if (ClimbsOut(name)) return L"";
+  if (IsAbsolute(name)) {
+    if (!IsBelow(name, SystemTempPath(), true) &&
+        !IsBelow(name, FallbackTempPath(), true)) {
+      return L"";
+    }
+    return WideFromCp1252(name);
+  }
+  if (root_.empty()) return WideFromCp1252(name);
   if (name.empty()) return WideFromCp1252(root_);
   bool joined = IsSeparator(root_.back()) || root_.back() == ':';
   return WideFromCp1252(joined ? root_ + name : root_ + "\\" + name);
@@ -197,7 +208,34 @@ int Win32Env::Rename(const std::string& from, const std::string& to) {
   // No MOVEFILE_REPLACE_EXISTING: an existing target is never replaced. No
   // MOVEFILE_COPY_ALLOWED: a move to another volume fails instead of copying.
   if (MoveFileExW(Resolve(from).c_str(), Resolve(to).c_str(), 0)) return 0;
+  if (GetLastError() == ERROR_NOT_SAME_DEVICE) return EXDEV;
   return LastError();
+}
+
+int Win32Env::Move(const std::string& from, const std::string& to) {
+  // A file goes to another volume as a copy written through to the disk,
+  // and the source is deleted only after it; a folder cannot, and is moved
+  // file by file.
+  if (IsDirectory(from)) return Env::Move(from, to);
+  if (MoveFileExW(Resolve(from).c_str(), Resolve(to).c_str(),
+                  MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+    return 0;
+  }
+  return LastError();
+}
+
+int Win32Env::Truncate(const std::string& name, std::int64_t size) {
+  HANDLE handle = CreateFileW(Resolve(name).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  bool cut = SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) &&
+             SetEndOfFile(handle);
+  int error = cut ? 0 : LastError();
+  CloseHandle(handle);
+  return error;
 }
 
 int Win32Env::Remove(const std::string& name) {
@@ -217,8 +255,27 @@ int Win32Env::RemoveDir(const std::string& name) {
 
 bool Win32Env::CopyFile(const std::string& from, const std::string& to,
                         bool fail_if_exists) {
-  return CopyFileW(Resolve(from).c_str(), Resolve(to).c_str(),
-                   fail_if_exists ? TRUE : FALSE) != 0;
+  std::wstring target = Resolve(to);
+  if (!CopyFileW(Resolve(from).c_str(), target.c_str(),
+                 fail_if_exists ? TRUE : FALSE)) {
+    return false;
+  }
+  // The copy reaches the disk before anyone relies on it; a read-only copy
+  // is made writable for the flush and read-only again after it.
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  bool read_only = attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_READONLY);
+  if (read_only) {
+    SetFileAttributesW(target.c_str(),
+                       attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  HANDLE handle = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+  bool flushed = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  if (read_only) SetFileAttributesW(target.c_str(), attributes);
+  return flushed;
 }
 
 std::vector<DirEntry> Win32Env::List(const std::string& pattern,
@@ -226,6 +283,7 @@ std::vector<DirEntry> Win32Env::List(const std::string& pattern,
   std::string folder, last;
   SplitPattern(pattern, &folder, &last);
   std::wstring search = Resolve(folder);
+  if (search.empty() && !folder.empty()) return {};
   if (!search.empty() && search.back() != L'\\' && search.back() != L'/' &&
       search.back() != L':') {
     search += L'\\';

@@ -25,6 +25,8 @@ class Win32Env : public Env {
   bool MakeWritable(const std::string& name) override;
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
+  int Move(const std::string& from, const std::string& to) override;
+  int Truncate(const std::string& name, std::int64_t size) override;
   int Remove(const std::string& name) override;
   int MakeDir(const std::string& name) override;
   int RemoveDir(const std::string& name) override;
@@ -41,7 +43,9 @@ class Win32Env : public Env {
   // The path that a product name stands for, as the ...W calls take it:
   // absolute names ("C:\...", "\\server\...", "\...") as they are, relative
   // ones below the root.
-  std::wstring Resolve(const std::string& name) const;
+  // The system path of a product name; empty for a name that would leave
+  // the data folder or the temporary folder.
+  std::wstring Resolve(const std::string& name);
 
  private:
   std::string root_;

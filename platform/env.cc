@@ -1,0 +1,68 @@
+#include "platform/env.h"
+
+#include <cerrno>
+
+namespace labrena {
+namespace {
+
+constexpr int kEveryEntry = kAttrReadOnly | kAttrHidden | kAttrSystem |
+                            kAttrSubdir | kAttrArchive;
+
+// Copies a folder and everything below it; 0 when every file was copied.
+int CopyTree(Env& env, const std::string& from, const std::string& to) {
+  if (int made = env.MakeDir(to)) return made;
+  for (const DirEntry& entry : env.List(from + "\\*", kEveryEntry)) {
+    std::string source = from + "\\" + entry.name;
+    std::string target = to + "\\" + entry.name;
+    if (entry.is_dir) {
+      if (int copied = CopyTree(env, source, target)) return copied;
+    } else if (!env.CopyFile(source, target, true)) {
+      return EIO;
+    }
+  }
+  return 0;
+}
+
+// Removes a folder and everything below it; 0 when all of it is gone.
+int RemoveTree(Env& env, const std::string& folder) {
+  for (const DirEntry& entry : env.List(folder + "\\*", kEveryEntry)) {
+    std::string name = folder + "\\" + entry.name;
+    int removed;
+    if (entry.is_dir) {
+      removed = RemoveTree(env, name);
+    } else {
+      if (entry.read_only) env.MakeWritable(name);
+      removed = env.Remove(name);
+    }
+    if (removed != 0) return removed;
+  }
+  return env.RemoveDir(folder);
+}
+
+}  // namespace
+
+int Env::Move(const std::string& from, const std::string& to) {
+  int renamed = Rename(from, to);
+  if (renamed != EXDEV) return renamed;
+  // Another file system: the source goes only once its copy is complete.
+  if (Exists(to)) return EEXIST;
+  if (IsDirectory(from)) {
+    if (int copied = CopyTree(*this, from, to)) {
+      RemoveTree(*this, to);
+      return copied;
+    }
+    return RemoveTree(*this, from);
+  }
+  if (!CopyFile(from, to, true)) {
+    if (Exists(to)) Remove(to);
+    return EIO;
+  }
+  if (!IsWritable(from)) MakeWritable(from);
+  if (int removed = Remove(from)) {
+    Remove(to);
+    return removed;
+  }
+  return 0;
+}
+
+}  // namespace labrena
