@@ -1,6 +1,8 @@
 #include "convert/report.h"
 
 #include "fields/numbers.h"
+#include "records/damaged.h"
+#include "records/retire.h"
 
 namespace labrena {
 
@@ -11,6 +13,54 @@ void ReportFailure(Context& ctx, const std::string& source,
                            "O arquivo %s continua na pasta de dados.",
                            source.c_str(), target.c_str(), source.c_str()),
                     Icon::kError, Buttons::kOk);
+}
+
+void ReportNotRetired(Context& ctx, const std::string& name) {
+  std::string folder = TempFolder(ctx.env) + kRetireFolder;
+  ctx.ui.MessageBox(
+      "Convers\xE3o",
+      Format("N\xE3o foi poss\xEDvel retirar %s da pasta de dados para %s.\n"
+             "%s continua na pasta de dados e ser\xE1 convertido na "
+             "pr\xF3xima vez.",
+             name.c_str(), folder.c_str(), name.c_str()),
+      Icon::kError, Buttons::kOk);
+}
+
+File OpenSource(Context& ctx, const std::string& source,
+                const std::string& target, bool* failed) {
+  File file = OpenRead(ctx.env, source);
+  *failed = !file && ctx.env.Exists(source);
+  if (*failed) {
+    ReportFailure(ctx, source, target);
+    ctx.notes.Kept(source);
+  }
+  return file;
+}
+
+bool Settle(Context& ctx, Outputs& outputs, const std::string& source,
+            const std::string& target, const SourceRead& read,
+            const std::function<int()>& put_away) {
+  if (!outputs.Finish() || read.failed) {
+    outputs.Undo();
+    ReportFailure(ctx, source, target);
+    ctx.notes.Kept(source);
+    return false;
+  }
+  int away = put_away ? put_away() : RetireFile(ctx.env, source);
+  if (away != 0) {
+    // Converting it again next time must not find its records already
+    // written.
+    outputs.Undo();
+    if (put_away) {
+      ReportFailure(ctx, source, target);
+    } else {
+      ReportNotRetired(ctx, source);
+    }
+    ctx.notes.Kept(source);
+    return false;
+  }
+  ReportRepaired(ctx, source, read.repaired);
+  return true;
 }
 
 }  // namespace labrena

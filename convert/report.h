@@ -1,11 +1,15 @@
-// The message a conversion step shows when writing a new file failed (a full
-// disk, a file that could not be written): the old file was kept.
+// How a conversion step ends the conversion of one old file, and the
+// messages it shows when that fails: the old file is kept in the data folder
+// and nothing partial is left.
 #ifndef LABRENA_CONVERT_REPORT_H_
 #define LABRENA_CONVERT_REPORT_H_
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/context.h"
+#include "records/outputs.h"
 
 namespace labrena {
 
@@ -13,6 +17,30 @@ namespace labrena {
 // source stays in the data folder.
 void ReportFailure(Context& ctx, const std::string& source,
                    const std::string& target);
+// Tells the user that name could not be moved out of the data folder into
+// the retirement folder.
+void ReportNotRetired(Context& ctx, const std::string& name);
+
+// Opens an old file (binary) for reading. A file that exists but cannot be
+// opened is told, kept and noted (*failed); a missing one is simply none.
+File OpenSource(Context& ctx, const std::string& source,
+                const std::string& target, bool* failed);
+
+// How the reading of one old file ended.
+struct SourceRead {
+  bool failed = false;         // the file could not be read to its end
+  std::int64_t repaired = 0;   // records read with blanks for damage
+};
+
+// Ends the conversion of source into outputs (target names them for the
+// user). When every record was read and written, the source is put away,
+// by default retired (put_away returns 0 on success), and its repaired
+// records are told. Otherwise, or when it cannot be put away, the outputs
+// are undone, the user is told, and the source stays for the next run; the
+// run notes it. True when the conversion stands.
+bool Settle(Context& ctx, Outputs& outputs, const std::string& source,
+            const std::string& target, const SourceRead& read,
+            const std::function<int()>& put_away = nullptr);
 
 }  // namespace labrena
 

@@ -12,6 +12,9 @@
 #include "convert/report.h"
 #include "convert/steps.h"
 #include "fields/numbers.h"
+#include "fields/text.h"
+#include "records/damaged.h"
+#include "records/outputs.h"
 #include "records/record_file.h"
 #include "records/retire.h"
 
@@ -108,113 +111,56 @@ constexpr NewName kNewNames[] = {
     {"REG\\REGRE.DAT", "F311.DAT"},
 };
 
-enum class Piece {
-  kRead,     // the whole width, or what was left of the file
-  kLineEnd,  // a line end came before the width was reached
-  kNothing,  // the file had ended already
-};
-
-// Reads at most width characters, stopping after a line end (text mode: a
-// CR LF counts as one LF).
-Piece ReadPiece(FileStream* in, std::size_t width, std::string* value) {
-  value->clear();
-  while (value->size() < width) {
-    int c = in->Getc();
-    if (c == FileStream::kEof) {
-      return value->empty() ? Piece::kNothing : Piece::kRead;
-    }
-    value->push_back(static_cast<char>(c));
-    if (c == '\n' && value->size() < width) return Piece::kLineEnd;
-  }
-  return Piece::kRead;
-}
-
-// True when only line ends remain before the end of the file (a file may
-// end with one after its last record). Otherwise the position is kept.
-bool AtEndOfRecords(FileStream* in) {
-  std::int64_t start = in->Tell();
-  int c;
-  do {
-    c = in->Getc();
-  } while (c == '\n' || c == '\r');
-  if (c == FileStream::kEof) return true;
-  in->Seek(start);
-  return false;
-}
-
-// Copies every record of the old file into the new one. False when a line
-// end came inside a field or an item piece: the fields are then not stored at
-// full width, every following field would be shifted, and the file is left
-// unconverted. Also false when a write failed.
-bool CopyRecords(FileStream* in, FileStream* out,
+// Copies every record of the old file into the new one, until the data
+// ends or a write fails. Fields are read at full width; a record cut short
+// by the end of the data keeps the fields read so far.
+void CopyRecords(SeparatedReader& in, Outputs& outputs, FileStream* out,
                  const RegisterFormat& format) {
   std::string value;
-  while (!AtEndOfRecords(in)) {
+  while (!in.AtEnd()) {
     for (std::size_t i = 0; i < format.old_widths.size(); ++i) {
-      Piece piece = ReadPiece(in, format.old_widths[i], &value);
-      // A record cut short keeps the fields read so far.
-      if (piece == Piece::kNothing) return true;
-      if (piece == Piece::kLineEnd) return false;
+      if (!in.Field(format.old_widths[i], &value)) return;
       bool blank =
           std::ranges::find(format.blank_fields, static_cast<int>(i)) !=
           format.blank_fields.end();
-      if (!out->WritePadded(blank ? "" : value, format.new_widths[i])) {
-        return false;
+      if (!outputs.Write(out, PadText(blank ? "" : CText(value),
+                                      format.new_widths[i]))) {
+        return;
       }
-      in->Getc();  // the separator
+      in.Separator();
     }
     // Pieces missing at the end of the file are written as blanks, so that
     // a record whose fields are all there is written whole.
     for (int k = 0; k < format.item_pieces; ++k) {
-      if (ReadPiece(in, kItemPiece, &value) == Piece::kLineEnd) return false;
-      if (!out->WritePadded(value, kItemPiece)) return false;
+      in.Field(kItemPiece, &value);
+      if (!outputs.Write(out, PadText(CText(value), kItemPiece))) return;
     }
+    in.EndRecord();
   }
-  return true;
-}
-
-// Text reading stops at a 0x1A byte, the DOS end-of-file mark. True when
-// nothing but such marks, line ends and zero bytes follows the offset, so
-// that stopping there leaves no data behind.
-bool OnlyEndMarksFrom(Env& env, const std::string& name, std::int64_t offset) {
-  File raw = OpenRead(env, name);
-  if (!raw || !raw->Seek(offset)) return false;
-  for (int c = raw->Getc(); c != FileStream::kEof; c = raw->Getc()) {
-    if (c != 0x1A && c != '\r' && c != '\n' && c != 0) return false;
-  }
-  return !raw->error();
-}
-
-// Writes the new file from the open old one. True when the old file may be
-// retired: it was converted whole. Otherwise the new file is removed again
-// (a later run converts afresh) and the old one must stay in place; a failed
-// write is reported, an old file that is not at full width is passed over.
-bool WriteNewFile(Context& ctx, FileStream* in, const RegisterFormat& format,
-                  const std::string& new_name) {
-  Env& env = ctx.env;
-  File out = OpenText(env, new_name, OpenMode::kAppend);
-  if (!out) return false;
-  bool ok = CopyRecords(in, out.get(), format) && !in->error() &&
-            (in->Tell() >= in->Size() ||
-             OnlyEndMarksFrom(env, format.old_name, in->Tell()));
-  bool written = out->Close();
-  out.reset();
-  if (ok && written) return true;
-  env.Remove(new_name);
-  if (!written) ReportFailure(ctx, format.old_name, new_name);
-  return false;
 }
 
 void ConvertRegisterFile(Context& ctx, const RegisterFormat& format) {
   Env& env = ctx.env;
-  File in = OpenText(env, format.old_name, OpenMode::kRead);
-  if (!in) return;
   std::string new_name = Format("F3%02d.DAT", format.number);
   // An existing new file is kept as it is; the old file is retired anyway.
-  bool retire =
-      env.Exists(new_name) || WriteNewFile(ctx, in.get(), format, new_name);
+  if (env.Exists(new_name)) {
+    if (env.Exists(format.old_name) &&
+        RetireFile(env, format.old_name) != 0) {
+      ReportNotRetired(ctx, format.old_name);
+      ctx.notes.Kept(format.old_name);
+    }
+    return;
+  }
+  bool failed = false;
+  File in = OpenSource(ctx, format.old_name, new_name, &failed);
+  if (!in) return;
+  Outputs outputs(env, 1);
+  FileStream* out = outputs.Get(new_name);
+  SeparatedReader reader(in.get());
+  if (out != nullptr) CopyRecords(reader, outputs, out, format);
+  SourceRead read{reader.failed(), reader.repaired()};
   CloseFile(in);
-  if (retire) RetireFile(env, format.old_name);
+  Settle(ctx, outputs, format.old_name, new_name, read);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include "convert/report.h"
 #include "fields/text.h"
 #include "platform/context.h"
+#include "records/damaged.h"
+#include "records/outputs.h"
 #include "records/record_file.h"
 
 namespace labrena {
@@ -42,60 +44,6 @@ constexpr int RecordLength(const NewField (&fields)[N]) {
 std::string BuildRecord(std::string_view old_record,
                         std::span<const NewField> fields,
                         std::initializer_list<std::string_view> computed = {});
-
-// Reads an old record file record by record, each record from its own
-// position (record number times length), so a stray byte never shifts the
-// records after it. Line ends (CR, LF) inside a record read as blanks; a
-// 0x1A byte (the DOS end-of-file mark) ends the data. A last record cut short
-// is completed with blanks, unless it holds nothing but blanks.
-class RecordReader {
- public:
-  RecordReader(FileStream* file, std::size_t length)
-      : file_(file), length_(length) {}
-
-  // The next record, exactly length characters; false at the end of data.
-  bool Next(std::string* record);
-  // True when the file could not be read (as opposed to ending).
-  bool failed() const { return file_->error(); }
-
- private:
-  FileStream* file_;
-  std::size_t length_;
-  bool done_ = false;
-};
-
-// The new files of one conversion, opened for appending (a missing file is
-// created). A file whose last record is cut short is first completed with
-// blanks. When a write fails, Finish removes every file the conversion
-// created, so that the next run can do it again from the old files, which
-// the caller then keeps.
-class Outputs {
- public:
-  Outputs(Env& env, std::size_t record_length)
-      : env_(env), record_length_(record_length) {}
-  ~Outputs() { CloseAll(); }
-  Outputs(const Outputs&) = delete;
-  Outputs& operator=(const Outputs&) = delete;
-
-  // The open file of that name; nullptr when it cannot be opened.
-  FileStream* Get(const std::string& name);
-  // Writes a record; false once any write has failed.
-  bool Write(FileStream* file, std::string_view record);
-  // Closes every file; false when a write failed (the created files are
-  // then removed).
-  bool Finish();
-
- private:
-  static constexpr std::size_t kMaxOpen = 32;
-
-  void CloseAll();
-
-  Env& env_;
-  std::size_t record_length_;
-  std::map<std::string, File> open_;  // by upper-cased name
-  std::vector<std::string> created_;
-  bool failed_ = false;
-};
 
 // True when the name is a file of the data folder (not a folder).
 bool IsFile(Env& env, const std::string& name);

@@ -131,30 +131,27 @@ struct RegisterConversion {
 bool ConvertRegister(Context& ctx, const RegisterConversion& conversion) {
   Env& env = ctx.env;
   if (!IsFile(env, conversion.source)) return true;
-  File old_file;
-  if (!env.Exists(conversion.target)) {
-    old_file = OpenRead(env, conversion.source);
+  if (env.Exists(conversion.target)) {
+    if (RetireFile(env, conversion.source) == 0) return true;
+    ReportNotRetired(ctx, conversion.source);
+    ctx.notes.Kept(conversion.source);
+    return false;
   }
-  if (old_file) {
-    Outputs outputs(env, conversion.new_length);
-    FileStream* out = outputs.Get(conversion.target);
-    bool read_failed = false;
-    if (out != nullptr) {
-      RecordReader reader(old_file.get(), conversion.old_length);
-      std::string old;
-      while (reader.Next(&old) && outputs.Write(out, conversion.convert(old)) &&
-             !conversion.first_only) {
-      }
-      read_failed = reader.failed();
-    }
-    CloseFile(old_file);
-    if (!outputs.Finish() || read_failed) {
-      ReportFailure(ctx, conversion.source, conversion.target);
-      return false;
-    }
+  bool failed = false;
+  File old_file =
+      OpenSource(ctx, conversion.source, conversion.target, &failed);
+  if (!old_file) return !failed;
+  Outputs outputs(env, conversion.new_length);
+  FileStream* out = outputs.Get(conversion.target);
+  RecordReader reader(old_file.get(), conversion.old_length);
+  std::string old;
+  while (out != nullptr && reader.Next(&old) &&
+         outputs.Write(out, conversion.convert(old)) &&
+         !conversion.first_only) {
   }
-  RetireFile(env, conversion.source);
-  return true;
+  SourceRead read{reader.failed(), reader.repaired()};
+  CloseFile(old_file);
+  return Settle(ctx, outputs, conversion.source, conversion.target, read);
 }
 
 // The year at the start of a guide file's name, kept to four digits.
@@ -163,8 +160,8 @@ int NameYear(const std::string& name) {
 }
 
 // Appends the guides of one old file whose sum of amounts is below the
-// threshold; false when a write failed.
-bool ConvertGuideFile(RecordReader& reader, Outputs& outputs, FileStream* out,
+// threshold, until a write fails.
+void ConvertGuideFile(RecordReader& reader, Outputs& outputs, FileStream* out,
                       int folder, int year) {
   double threshold = folder == 1 && year <= 2011 ? 29.0 : 10.0;
   std::string old;
@@ -184,48 +181,47 @@ bool ConvertGuideFile(RecordReader& reader, Outputs& outputs, FileStream* out,
                     {Format("%02d/%02d/%04d", 1, month, year),
                      Format("%02d/%02d/%04d", last_day, month, year),
                      kGuideCodes[folder - 1]});
-    if (!outputs.Write(out, record)) return false;
+    if (!outputs.Write(out, record)) return;
   }
-  return true;
 }
 
 }  // namespace
 
 bool ConvertTaxGuides(Context& ctx) {
   Env& env = ctx.env;
-  // The three folders' files of one year meet in one R27 file. The sources
-  // are retired only once every guide is written, so that after a failure
-  // the files created are removed and every source is still there.
-  Outputs outputs(env, RecordLength(kGuideFields));
-  std::vector<std::string> done;
-  bool ok = true;
-  bool read_failed = false;
-  for (int folder = 1; folder <= 3 && ok; ++folder) {
+  // The three folders' files of one year meet in one R27 file. Each source
+  // stands or falls alone: after a failure its records are cut from the R27
+  // file again and it stays in its folder. Without the folder R27 the
+  // sources are retired unconverted.
+  const bool has_folder = env.IsDirectory("R27");
+  for (int folder = 1; folder <= 3; ++folder) {
     std::string dir = Format("R0%d", folder);
     for (const DirEntry& entry :
          env.List(dir + "\\*.DAT", AllFilesAttribute())) {
       if (entry.is_dir) continue;
       std::string source = dir + "\\" + entry.name;
-      File old_file = OpenRead(env, source);
-      FileStream* out = old_file ? outputs.Get("R27\\" + entry.name) : nullptr;
-      if (out != nullptr) {
-        RecordReader reader(old_file.get(), kOldGuideLength);
-        ok = ConvertGuideFile(reader, outputs, out, folder,
-                              NameYear(entry.name));
-        if (reader.failed()) read_failed = true;
+      std::string target = "R27\\" + entry.name;
+      if (!has_folder) {
+        if (RetireFile(env, source) == 0) continue;
+        ReportNotRetired(ctx, source);
+        ctx.notes.Kept(source);
+        return false;
       }
+      bool failed = false;
+      File old_file = OpenSource(ctx, source, target, &failed);
+      if (failed) return false;
+      if (!old_file) continue;
+      Outputs outputs(env, RecordLength(kGuideFields));
+      FileStream* out = outputs.Get(target);
+      RecordReader reader(old_file.get(), kOldGuideLength);
+      if (out != nullptr) {
+        ConvertGuideFile(reader, outputs, out, folder, NameYear(entry.name));
+      }
+      SourceRead read{reader.failed(), reader.repaired()};
       CloseFile(old_file);
-      if (!ok) break;
-      done.push_back(source);
+      if (!Settle(ctx, outputs, source, target, read)) return false;
     }
-  }
-  if (!outputs.Finish() || read_failed) {
-    ReportFailure(ctx, "R01, R02, R03", "R27");
-    return false;
-  }
-  for (const std::string& source : done) RetireFile(env, source);
-  for (int folder = 1; folder <= 3; ++folder) {
-    env.RemoveDir(Format("R0%d", folder));
+    env.RemoveDir(dir);
   }
   return true;
 }

@@ -99,16 +99,17 @@ class LatestDates {
   std::unordered_map<std::string, Date> dates_;
 };
 
-LatestDates ReadLatestDates(Env& env) {
-  LatestDates latest;
+// The latest dates of F310.DAT; false when it exists but cannot be read
+// whole, so that no worker would get a wrong date.
+bool ReadLatestDates(Env& env, LatestDates* latest) {
   File file = OpenRead(env, kReceiptHeads);
-  if (!file) return latest;
+  if (!file) return !env.Exists(kReceiptHeads);
   RecordReader reader(file.get(), kF310Length);
   std::string record;
   while (reader.Next(&record)) {
-    latest.Add(std::string_view(record).substr(0, kHeadLength));
+    latest->Add(std::string_view(record).substr(0, kHeadLength));
   }
-  return latest;
+  return !reader.failed();
 }
 
 // The day after the worker's latest date; blanks when there is none. A date
@@ -137,15 +138,17 @@ int HeadYear(std::string_view head) {
 bool ConvertWorkerRegister(Context& ctx) {
   Env& env = ctx.env;
   if (env.Exists(kNewWorkers)) return true;
-  File old_file = OpenRead(env, kOldWorkers);
-  if (!old_file) return true;
+  bool failed = false;
+  File old_file = OpenSource(ctx, kOldWorkers, kNewWorkers, &failed);
+  if (!old_file) return !failed;
   Outputs outputs(env, RecordLength(kWorkerFields));
   FileStream* out = outputs.Get(kNewWorkers);
-  if (out == nullptr) return true;
-  LatestDates latest = ReadLatestDates(env);
+  LatestDates latest;
+  SourceRead read;
+  read.failed = !ReadLatestDates(env, &latest);
   RecordReader reader(old_file.get(), kOldWorkerLength);
   std::string old;
-  while (reader.Next(&old)) {
+  while (out != nullptr && !read.failed && reader.Next(&old)) {
     std::string_view view(old);
     std::string record = BuildRecord(
         view, kWorkerFields,
@@ -153,78 +156,78 @@ bool ConvertWorkerRegister(Context& ctx) {
          ConvertItemBlock(view.substr(kOldWorkerItems), ItemSource::kWorker)});
     if (!outputs.Write(out, record)) break;
   }
-  bool read_failed = reader.failed();
+  read.failed = read.failed || reader.failed();
+  read.repaired = reader.repaired();
   CloseFile(old_file);
-  if (!outputs.Finish() || read_failed) {
-    ReportFailure(ctx, kOldWorkers, kNewWorkers);
-    return false;
-  }
-  RetireFile(env, kOldWorkers);
-  return true;
+  return Settle(ctx, outputs, kOldWorkers, kNewWorkers, read);
 }
 
 bool ConvertYearReceipts(Context& ctx) {
   Env& env = ctx.env;
-  File old_file = OpenRead(env, kReceiptHeads);
-  if (!old_file) return true;
+  bool failed = false;
+  File old_file = OpenSource(ctx, kReceiptHeads, "R62", &failed);
+  if (!old_file) return !failed;
   Outputs outputs(env, RecordLength(kYearReceiptFields));
+  // The year files land in R62 only when the folder exists; without it the
+  // records stay in the retired F310.DAT. Any other year file that cannot be
+  // opened fails the whole conversion, and F310.DAT stays.
+  const bool has_folder = env.IsDirectory("R62");
   RecordReader reader(old_file.get(), kF310Length);
   std::string old;
   while (reader.Next(&old)) {
+    if (!has_folder) continue;
     std::string_view view(old);
-    // A year file that cannot be opened (no folder R62) loses its record
-    // here; the retired F310.DAT keeps it.
     FileStream* out = outputs.Get(Format("R62\\%04d.DAT", HeadYear(view)));
-    if (out == nullptr) continue;
+    if (out == nullptr) break;
     std::string record = BuildRecord(
         view, kYearReceiptFields,
         {ConvertItemBlock(view.substr(kF310Items), ItemSource::kF310)});
     if (!outputs.Write(out, record)) break;
   }
-  bool read_failed = reader.failed();
+  SourceRead read{reader.failed(), reader.repaired()};
   CloseFile(old_file);
-  if (!outputs.Finish() || read_failed) {
-    ReportFailure(ctx, kReceiptHeads, "R62");
-    return false;
-  }
-  RetireFile(env, kReceiptHeads);
-  return true;
+  return Settle(ctx, outputs, kReceiptHeads, "R62", read);
 }
 
 void RetireOldReceipts(Context& ctx) {
-  if (IsFile(ctx.env, kOldReceipts)) RetireFile(ctx.env, kOldReceipts);
+  if (IsFile(ctx.env, kOldReceipts) && RetireFile(ctx.env, kOldReceipts) != 0) {
+    ReportNotRetired(ctx, kOldReceipts);
+  }
 }
 
 bool ConvertWorkerReceipts(Context& ctx) {
   Env& env = ctx.env;
+  // Without the folder R61 the REG files stay as they are.
+  if (!env.IsDirectory("R61")) return true;
   for (const DirEntry& entry : env.List("REG\\R*.DAT", AllFilesAttribute())) {
     if (entry.is_dir) continue;
     std::string source = "REG\\" + entry.name;
     std::string target = "R61\\" + entry.name.substr(1);
+    // A file whose target exists stays as it is, and leaves with REG.
     if (env.Exists(target)) continue;
-    File old_file = OpenRead(env, source);
+    bool failed = false;
+    File old_file = OpenSource(ctx, source, target, &failed);
+    if (failed) return false;
     if (!old_file) continue;
     Outputs outputs(env, RecordLength(kWorkerReceiptFields));
     FileStream* out = outputs.Get(target);
-    if (out == nullptr) continue;
     RecordReader reader(old_file.get(), kRegLength);
     std::string old;
-    while (reader.Next(&old)) {
+    while (out != nullptr && reader.Next(&old)) {
       std::string_view view(old);
       std::string record = BuildRecord(
           view, kWorkerReceiptFields,
           {ConvertItemBlock(view.substr(kRegItems), ItemSource::kWorker)});
       if (!outputs.Write(out, record)) break;
     }
-    bool read_failed = reader.failed();
+    SourceRead read{reader.failed(), reader.repaired()};
     CloseFile(old_file);
-    if (!outputs.Finish() || read_failed) {
-      ReportFailure(ctx, source, target);
-      return false;
-    }
     // The converted file leaves the pattern REG\R*.DAT.
     std::string stem = entry.name.substr(0, entry.name.size() - 4);
-    env.Rename("reg\\" + stem + ".dat", "reg\\" + stem + ".tmp");
+    auto put_away = [&env, &stem] {
+      return env.Rename("reg\\" + stem + ".dat", "reg\\" + stem + ".tmp");
+    };
+    if (!Settle(ctx, outputs, source, target, read, put_away)) return false;
   }
   return true;
 }

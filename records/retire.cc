@@ -44,7 +44,7 @@ int RetireFile(Env& env, const std::string& name, const std::string& folder) {
     for (std::size_t i = temp.size(); i < target.size(); ++i) {
       if (target[i] == '\\') env.MakeDir(target.substr(0, i));
     }
-    result = env.Rename(name, target);
+    result = env.Move(name, target);
     if (result == 0) return 0;
   }
   return result;

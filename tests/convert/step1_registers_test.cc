@@ -209,32 +209,37 @@ TEST(Step1RegistersTest, TextModeEndsAndOddBytes) {
 
 // Fields not stored at full width would shift every field after them: the
 // old file stays in place, unconverted, and no new file is left behind.
-TEST(Step1RegistersTest, MisalignedFilesAreLeftUnconverted) {
+TEST(Step1RegistersTest, LineEndsAndMarksInsideFieldsReadAsBlanks) {
   ScratchFolder s;
+  // Field 1 of FX0.DAT starts at 11 (10 characters and a separator).
   std::string fx0 = OldRecord(kFx0, 1, "|") + OldRecord(kFx0, 2, "|");
-  fx0.replace(983 + 11 + 5, 2, "\r\n");  // a line end inside field 1
-  std::string fw0 = OldRecord(kFw0, 3, "\n");
-  fw0.replace(11, 41, "SHORT NAME\n");  // field 1 stored short
-  std::string fy0 = OldRecord(kFy0, 4, "|");
+  fx0.replace(983 + 11 + 5, 2, "\r\n");  // one line end: one character
+  fx0.insert(983 + 11 + 7, " ");
+  fx0[11 + 3] = '\x1A';  // an end mark with data after it
+  std::string fy0 = OldRecord(kFy0, 4, "\r\n");
   fy0[fy0.size() - 300] = '\n';  // inside the item block
-  s.Write("FX0.DAT", fx0);
-  s.Write("FW0.DAT", fw0);
+  s.Write("FX0.DAT", fx0 + "\r\n\x1A\x1A");
   s.Write("FY0.DAT", fy0);
   ConvertRegisterFiles(s.ctx());
-  EXPECT_EQ(s.Read("FX0.DAT"), fx0);
-  EXPECT_EQ(s.Read("FW0.DAT"), fw0);
-  EXPECT_EQ(s.Read("FY0.DAT"), fy0);
-  EXPECT_FALSE(s.Exists("F301.DAT") || s.Exists("F302.DAT") ||
-               s.Exists("F303.DAT"));
-  EXPECT_TRUE(s.ui().boxes().empty());
 
-  // Records after an end mark would be lost.
-  ScratchFolder t;
-  std::string cut = OldRecord(kFx0, 1, "|") + "\x1A" + OldRecord(kFx0, 2, "|");
-  t.Write("FX0.DAT", cut);
-  ConvertRegisterFiles(t.ctx());
-  EXPECT_EQ(t.Read("FX0.DAT"), cut);
-  EXPECT_FALSE(t.Exists("F301.DAT"));
+  std::string first = NewRecord(kFx0, 1);
+  first[11 + 3] = ' ';
+  std::string second = NewRecord(kFx0, 2);
+  // Field 1 holds 40 characters: 5, the line end, a blank, then 33 more.
+  std::string value1 = Value(1, 40, 2);
+  second.replace(11, 40, value1.substr(0, 5) + "  " + value1.substr(7, 33));
+  EXPECT_EQ(s.Read("F301.DAT"), first + second);
+  std::string f303 = NewRecord(kFy0, 4);
+  f303[f303.size() - 300] = ' ';
+  EXPECT_EQ(s.Read("F303.DAT"), f303);
+  EXPECT_TRUE(s.IsRetired("FX0.DAT") && s.IsRetired("FY0.DAT"));
+  // Each repaired file is told once, with its count of records.
+  ASSERT_EQ(s.ui().boxes().size(), 2u);
+  EXPECT_EQ(s.ui().boxes()[0].icon, Icon::kWarning);
+  EXPECT_NE(s.ui().boxes()[0].text.find("FX0.DAT tinha 2 registro(s)"),
+            std::string::npos);
+  EXPECT_NE(s.ui().boxes()[1].text.find("FY0.DAT tinha 1 registro(s)"),
+            std::string::npos);
 }
 
 TEST(Step1RegistersTest, FolderInPlaceOfAnOldFileIsPassedOver) {
@@ -265,15 +270,17 @@ TEST(Step1RegistersTest, WriteFailuresKeepTheOldFile) {
   }
   EXPECT_FALSE(s.Exists("F301.DAT") || s.Exists("F302.DAT") ||
                s.Exists("F303.DAT"));
-  // The failed writes are reported; the file that would not open is simply
-  // tried again next time.
-  ASSERT_EQ(s.ui().boxes().size(), 2u);
+  // Every failure is reported: the file that would not open as well.
+  ASSERT_EQ(s.ui().boxes().size(), 3u);
   EXPECT_EQ(s.ui().boxes()[0].title, "Convers\xE3o");
   EXPECT_EQ(s.ui().boxes()[0].text,
-            "Erro na convers\xE3o de FW0.DAT para F302.DAT.\n"
-            "O arquivo FW0.DAT continua na pasta de dados.");
+            "Erro na convers\xE3o de FX0.DAT para F301.DAT.\n"
+            "O arquivo FX0.DAT continua na pasta de dados.");
   EXPECT_EQ(s.ui().boxes()[0].icon, Icon::kError);
   EXPECT_EQ(s.ui().boxes()[1].text,
+            "Erro na convers\xE3o de FW0.DAT para F302.DAT.\n"
+            "O arquivo FW0.DAT continua na pasta de dados.");
+  EXPECT_EQ(s.ui().boxes()[2].text,
             "Erro na convers\xE3o de FY0.DAT para F303.DAT.\n"
             "O arquivo FY0.DAT continua na pasta de dados.");
 

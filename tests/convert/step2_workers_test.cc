@@ -229,13 +229,20 @@ TEST(Step2WorkersTest, LineEndsInsideRecordsShiftNothing) {
   EXPECT_EQ(s.Read("F16.DAT"), expected + NewWorker("2", "", "2"));
 }
 
-TEST(Step2WorkersTest, DataEndsAtEndOfFileMark) {
+TEST(Step2WorkersTest, DataEndsAtEndOfFileMarkOnlyWhenNothingFollows) {
   ScratchFolder s;
   s.MakeDir("R61");
-  s.Write("REG/R1.DAT",
-          OldRegRecord("1", "1") + "\x1A" + OldRegRecord("2", "2"));
+  std::string first = OldRegRecord("1", "1");
+  first[5] = '\x1A';
+  first[7] = '\n';
+  s.Write("REG/R1.DAT", first + OldRegRecord("2", "2") + "\x1A\r\n\x1A");
   ConvertSecondStep(s.ctx());
-  EXPECT_EQ(s.Read("R61/1.DAT"), R61Record("1", "1"));
+  std::string expected = R61Record("1", "1");
+  expected[5] = expected[7] = ' ';
+  EXPECT_EQ(s.Read("R61/1.DAT"), expected + R61Record("2", "2"));
+  ASSERT_EQ(s.ui().boxes().size(), 1u);
+  EXPECT_NE(s.ui().boxes()[0].text.find("REG\\R1.DAT tinha 1 registro(s)"),
+            std::string::npos);
 }
 
 TEST(Step2WorkersTest, RecordCutShortIsCompletedWithBlanks) {
@@ -313,14 +320,17 @@ TEST(Step2WorkersTest, FailedReceiptWriteKeepsRegFile) {
   EXPECT_EQ(s.ui().boxes().size(), 1u);
 }
 
-TEST(Step2WorkersTest, UnopenableTargetIsPassedOverSilently) {
+TEST(Step2WorkersTest, UnopenableTargetIsReportedAndKeepsTheOldFile) {
   ScratchFolder s;
   s.Write("F303.DAT", OldWorker("1", "1"));
   s.faults().FailOpenOf("F303B.DAT");
   ConvertSecondStep(s.ctx());
   EXPECT_EQ(s.Read("F303.DAT"), OldWorker("1", "1"));
-  EXPECT_FALSE(s.Exists("F16.DAT"));
-  EXPECT_TRUE(s.ui().boxes().empty());
+  EXPECT_FALSE(s.Exists("F16.DAT") || s.Exists("F303B.DAT"));
+  ASSERT_EQ(s.ui().boxes().size(), 1u);
+  EXPECT_EQ(s.ui().boxes()[0].text,
+            "Erro na convers\xE3o de F303.DAT para F303B.DAT.\n"
+            "O arquivo F303.DAT continua na pasta de dados.");
 }
 
 }  // namespace
