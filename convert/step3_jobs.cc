@@ -109,7 +109,12 @@ class Register {
     if (created_) env.Remove(name_);
   }
 
-  void Close() { CloseFile(out_); }
+  // Closes the file; false when a record could not be written.
+  bool Close() {
+    bool written = !out_ || out_->Close();
+    CloseFile(out_);
+    return written && !failed_;
+  }
 
   // The code of the record with this key; a new key gets the next code and
   // the record that make_record builds for it. 0 when no code can be given.
@@ -263,18 +268,63 @@ void MoveFields(WorkerRecord& worker) {
   worker.Write(281, Format("%-10s", q.c_str()));
 }
 
+// The worker register is edited in a copy, which takes its place only once
+// every register record, worker edit and counter is written: a failure then
+// leaves F16.DAT as it was and no register behind, and the next run does the
+// whole step again.
+constexpr const char* kWorkCopy = "F16.TMP";
+constexpr const char* kOldCopy = "F16.OLD";
+
+// Edits every worker record of the open worker register.
+void EditWorkers(FileStream* workers, Register& jobs, Register& schedules) {
+  std::string head;
+  for (std::int64_t n = 0;; ++n) {
+    if (!workers->Seek(n * kWorkerRecord) || !ReadChars(workers, &head, 10)) {
+      break;
+    }
+    WorkerRecord worker(workers, n * kWorkerRecord);
+    GatherCodes(worker, jobs, schedules);
+    MoveFields(worker);
+  }
+}
+
+// Puts the edited copy in the place of the worker register; false when the
+// register is still the old one.
+bool ReplaceWorkers(Env& env) {
+  // A copy left by an earlier run whose last removal failed.
+  if (env.Exists(kOldCopy)) env.Remove(kOldCopy);
+  if (env.Rename(kWorkerFile, kOldCopy) != 0) return false;
+  if (env.Rename(kWorkCopy, kWorkerFile) != 0) {
+    env.Rename(kOldCopy, kWorkerFile);
+    return false;
+  }
+  env.Remove(kOldCopy);
+  return true;
+}
+
+// Sets the counters of the registers built; false when one was not set.
+bool SetCounters(Context& ctx, const Register& jobs,
+                 const Register& schedules) {
+  return (jobs.count() == 0 || SetCounter(ctx, "", "35", jobs.count())) &&
+         (schedules.count() == 0 ||
+          SetCounter(ctx, "", "36", schedules.count()));
+}
+
 }  // namespace
 
 void ConvertJobsAndSchedules(Context& ctx) {
   Env& env = ctx.env;
+  // When an earlier step of this run failed to give the worker register,
+  // registers built now would stay empty and make the next run pass over
+  // the workers for good.
+  if (ctx.notes.any_kept() && !env.Exists(kWorkerFile)) return;
   Register jobs(kJobFile, kJobRecord, kJobKeyOffset, kJobKeyLength);
   Register schedules(kScheduleFile, kScheduleRecord, kScheduleKeyOffset,
                      kScheduleKeyLength);
   Register* const registers[] = {&jobs, &schedules};
 
   // A register that exists already is left alone. Worker records are only
-  // edited when every register still missing could be created: a register
-  // left behind empty would make a later run pass over its part for good.
+  // edited when every register still missing could be created.
   bool building = false;
   bool failed = false;
   for (Register* reg : registers) {
@@ -286,38 +336,44 @@ void ConvertJobsAndSchedules(Context& ctx) {
     }
   }
   // Without a worker register there is nothing to lose, and the empty
-  // registers stay; one that exists but cannot be opened is tried again by
-  // the next run.
-  File workers;
-  if (building && !failed) {
-    workers = OpenText(env, kWorkerFile, OpenMode::kUpdate);
-    failed = !workers && env.Exists(kWorkerFile);
-  }
-  if (failed) {
-    for (Register* reg : registers) reg->Discard(env);
-    return;
-  }
-  if (!workers) return;
+  // registers stay.
+  if (!failed && (!building || !env.Exists(kWorkerFile))) return;
 
   WaitCursor wait(ctx.ui);
-  std::string head;
-  for (std::int64_t n = 0;; ++n) {
-    if (!workers->Seek(n * kWorkerRecord) ||
-        !ReadChars(workers.get(), &head, 10)) {
-      break;
+  std::int64_t counters_size = -1;
+  File workers;
+  if (!failed) {
+    env.FileSize(kCountersFile, &counters_size);
+    if (env.Exists(kWorkCopy)) env.Remove(kWorkCopy);
+    if (env.CopyFile(kWorkerFile, kWorkCopy, true)) {
+      workers = OpenText(env, kWorkCopy, OpenMode::kUpdate);
     }
-    WorkerRecord worker(workers.get(), n * kWorkerRecord);
-    GatherCodes(worker, jobs, schedules);
-    MoveFields(worker);
+    failed = !workers;
   }
-  if (jobs.count() > 0) SetCounter(ctx, "", "35", jobs.count());
-  if (schedules.count() > 0) SetCounter(ctx, "", "36", schedules.count());
+  if (!failed) {
+    EditWorkers(workers.get(), jobs, schedules);
+    failed = !workers->Close();
+    for (Register* reg : registers) failed = !reg->Close() || failed;
+    failed = failed || !SetCounters(ctx, jobs, schedules) ||
+             !ReplaceWorkers(env);
+  }
+  if (!failed) return;
+
+  // Everything goes back as it was: the registers begun here, the copy,
+  // and the counters file's new records.
   CloseFile(workers);
-  for (Register* reg : registers) {
-    reg->Close();
-    // The workers met after the failure keep their job title or hours.
-    if (reg->failed()) ReportFailure(ctx, kWorkerFile, reg->name());
+  for (Register* reg : registers) reg->Discard(env);
+  if (env.Exists(kWorkCopy)) env.Remove(kWorkCopy);
+  std::int64_t size = 0;
+  if (counters_size < 0 && env.FileSize(kCountersFile, &size)) {
+    env.Remove(kCountersFile);
+  } else if (counters_size >= 0 && env.FileSize(kCountersFile, &size) &&
+             size > counters_size) {
+    env.Truncate(kCountersFile, counters_size);
   }
+  const char* target = jobs.building() ? kJobFile : kScheduleFile;
+  ReportFailure(ctx, kWorkerFile, target);
+  ctx.notes.Kept(kWorkerFile);
 }
 
 }  // namespace labrena

@@ -2,6 +2,7 @@
 // no use any more and retires the old folders REG and Temp.
 #include <iterator>
 
+#include "convert/report.h"
 #include "convert/steps.h"
 #include "records/retire.h"
 
@@ -27,13 +28,36 @@ static_assert(std::size(kObsoleteFiles) == 38);
 // Retired whole, in this order, after the deletions.
 constexpr const char* kObsoleteFolders[] = {"REG", "Temp"};
 
+// True when REG still holds old files that the first two steps convert.
+bool HoldsUnconverted(Env& env) {
+  for (const DirEntry& entry : env.List("REG\\R*.DAT", AllFilesAttribute())) {
+    if (!entry.is_dir) return true;
+  }
+  return env.Exists("REG\\REGFE.DAT") || env.Exists("REG\\REGRE.DAT");
+}
+
 }  // namespace
 
 void CleanUpObsoleteFiles(Context& ctx) {
+  Env& env = ctx.env;
   // A missing file, or one that cannot be deleted (read-only), is passed
   // over; the next one is tried.
-  for (const char* name : kObsoleteFiles) ctx.env.Remove(name);
-  for (const char* folder : kObsoleteFolders) RetireFile(ctx.env, folder);
+  for (const char* name : kObsoleteFiles) env.Remove(name);
+  for (const std::string folder : kObsoleteFolders) {
+    if (!env.Exists(folder)) continue;
+    // After a failure earlier in this run, the old files still in REG wait
+    // there for the next run.
+    if (folder == "REG" && ctx.notes.any_kept() && HoldsUnconverted(env)) {
+      ctx.ui.MessageBox(
+          "Convers\xE3o",
+          "A pasta REG ainda cont\xE9m arquivos que n\xE3o foram "
+          "convertidos.\nEla continua na pasta de dados e ser\xE1 convertida "
+          "na pr\xF3xima vez.",
+          Icon::kWarning, Buttons::kOk);
+      continue;
+    }
+    if (RetireFile(env, folder) != 0) ReportNotRetired(ctx, folder);
+  }
 }
 
 }  // namespace labrena

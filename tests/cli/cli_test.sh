@@ -61,8 +61,11 @@ cd - >/dev/null
 check "error box gives exit 1" 1 "$status"
 check "error box on stderr" "FOpen2: Erro ao abrir o arquivo." "$(head -1 <<<"$err")"
 check "final message after an error" "A conversão foi realizada." "$out"
-check "step 3 ran in the current folder" yes \
-  "$([ -f "$scratch/data2/F35.DAT" ] && echo yes)"
+check "step 3 ran in the current folder and undid its work" \
+  "Conversão: Erro na conversão de F16.DAT para F35.DAT." \
+  "$(grep -m1 '^Conversão:' <<<"$err")"
+check "no register left behind" no \
+  "$([ -f "$scratch/data2/F35.DAT" ] && echo yes || echo no)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -148,14 +148,15 @@ TEST(JobsAndSchedulesTest, ExistingRegistersLeaveWorkersUntouched) {
 }
 
 TEST(JobsAndSchedulesTest, FailuresLeaveNothingHalfDone) {
-  // A worker register that cannot be opened: no empty registers stay behind,
-  // and the next run does the work.
+  // A worker register that cannot be read: no empty registers stay behind,
+  // the user is told, and the next run does the work.
   ScratchFolder s;
   s.Write("F16.DAT", Job("MOTORISTA"));
-  s.SetReadOnly("F16.DAT", true);
+  s.faults().FailAll(FaultEnv::Op::kCopy);
   ConvertJobsAndSchedules(s.ctx());
   EXPECT_FALSE(s.Exists("F35.DAT") || s.Exists("F36.DAT"));
-  s.SetReadOnly("F16.DAT", false);
+  EXPECT_EQ(s.ui().boxes().size(), 1u);
+  s.faults().FailAll(FaultEnv::Op::kCopy, false);
   EXPECT_EQ(s.Read("F16.DAT"), Job("MOTORISTA"));
   ConvertJobsAndSchedules(s.ctx());
   EXPECT_EQ(s.Read("F35.DAT"), JobRecord("00001", "MOTORISTA", kG1));
@@ -181,24 +182,32 @@ TEST(JobsAndSchedulesTest, FailuresLeaveNothingHalfDone) {
   EXPECT_FALSE(none.Exists("F34.DAT"));
 }
 
-TEST(JobsAndSchedulesTest, FailedAppendLeavesLaterTitlesInPlace) {
-  ScratchFolder s;
-  s.Write("F16.DAT", Job("A") + Job("B") + Job("C") +
-                         Worker({{kGroup, kG1}, {kTitle, "A"}, {847, "4"}}));
-  // The first write appends job A; the second, job B, fails.
-  s.faults().FailNth(FaultEnv::Op::kWrite, 2);
-  ConvertJobsAndSchedules(s.ctx());
-  std::string f16 = s.Read("F16.DAT");
-  EXPECT_EQ(At(f16, 0, kTitle, 5) + At(f16, 1, kTitle, 5) +
-                At(f16, 2, kTitle, 5) + At(f16, 3, kTitle, 5),
-            "00001B    C    00001");
-  EXPECT_EQ(At(f16, 3, 847, 1), "3");
-  EXPECT_EQ(s.Read("F35.DAT"), JobRecord("00001", "A", kG1));
-  EXPECT_EQ(s.Read("F34.DAT"), Counter("35", "1"));
-  ASSERT_EQ(s.ui().boxes().size(), 1u);
-  EXPECT_EQ(s.ui().boxes()[0].text,
-            "Erro na convers\xE3o de F16.DAT para F35.DAT.\n"
-            "O arquivo F16.DAT continua na pasta de dados.");
+TEST(JobsAndSchedulesTest, AnyFailedWriteUndoesTheStep) {
+  const std::string f16 = Job("A") + Job("B") + Job("C") +
+                          Worker({{kGroup, kG1}, {kTitle, "A"}, {847, "4"}});
+  ScratchFolder clean;
+  clean.Write("F16.DAT", f16);
+  ConvertJobsAndSchedules(clean.ctx());
+  ASSERT_TRUE(clean.ui().boxes().empty());
+  // Every write of the step in turn fails once: the step is told, leaves
+  // the folder as it was, and the next run gives the clean result.
+  for (int n = 1;; ++n) {
+    ScratchFolder s;
+    s.Write("F16.DAT", f16);
+    s.faults().FailNth(FaultEnv::Op::kWrite, n);
+    ConvertJobsAndSchedules(s.ctx());
+    if (s.ui().boxes().empty()) break;
+    EXPECT_NE(s.ui().boxes()[0].text.find("de F16.DAT para F3"),
+              std::string::npos);
+    EXPECT_EQ(s.Read("F16.DAT"), f16) << n;
+    EXPECT_FALSE(s.Exists("F35.DAT") || s.Exists("F36.DAT") ||
+                 s.Exists("F34.DAT") || s.Exists("F16.TMP"))
+        << n;
+    ConvertJobsAndSchedules(s.ctx());
+    for (const char* name : {"F16.DAT", "F35.DAT", "F36.DAT", "F34.DAT"}) {
+      EXPECT_EQ(s.Read(name), clean.Read(name)) << name << n;
+    }
+  }
 }
 
 TEST(JobsAndSchedulesTest, OddWorkerFilesLoseNothing) {
