@@ -26,6 +26,17 @@ void ReportNotRetired(Context& ctx, const std::string& name) {
       Icon::kError, Buttons::kOk);
 }
 
+bool RenameOldFile(Context& ctx, const std::string& from,
+                   const std::string& to) {
+  Env& env = ctx.env;
+  if (!env.Exists(from) || env.Exists(to) || env.Rename(from, to) == 0) {
+    return true;
+  }
+  ReportFailure(ctx, from, to);
+  ctx.notes.Kept(from);
+  return false;
+}
+
 File OpenSource(Context& ctx, const std::string& source,
                 const std::string& target, bool* failed) {
   File file = OpenRead(ctx.env, source);

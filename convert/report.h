@@ -21,6 +21,13 @@ void ReportFailure(Context& ctx, const std::string& source,
 // the retirement folder.
 void ReportNotRetired(Context& ctx, const std::string& name);
 
+// Gives an old file the name a later step looks for it under. A rename onto
+// an existing name leaves both files as they are; a rename that fails for
+// any other reason is told and noted, since the later steps would then miss
+// the file. False after such a failure.
+bool RenameOldFile(Context& ctx, const std::string& from,
+                   const std::string& to);
+
 // Opens an old file (binary) for reading. A file that exists but cannot be
 // opened is told, kept and noted (*failed); a missing one is simply none.
 File OpenSource(Context& ctx, const std::string& source,

@@ -169,11 +169,8 @@ void ConvertRegisterFiles(Context& ctx) {
   for (const RegisterFormat& format : kFormats) {
     ConvertRegisterFile(ctx, format);
   }
-  // A rename never replaces an existing file: both then stay as they were.
   for (const NewName& name : kNewNames) {
-    if (ctx.env.Exists(name.old_name)) {
-      ctx.env.Rename(name.old_name, name.new_name);
-    }
+    RenameOldFile(ctx, name.old_name, name.new_name);
   }
 }
 

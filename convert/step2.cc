@@ -33,6 +33,10 @@ bool IsFile(Env& env, const std::string& name) {
 }
 
 void ConvertSecondStep(Context& ctx) {
+  // After a failure in the first step its old files wait for the next run,
+  // and so does this step: the worker register needs both FY0.DAT and the
+  // receipts that F310.DAT holds.
+  if (ctx.notes.any_kept()) return;
   // The worker register goes first: it takes its next-period dates from
   // F310.DAT, which the yearly receipts then retire. After a failure the
   // step ends, so nothing that a later run still needs is retired.
@@ -40,10 +44,10 @@ void ConvertSecondStep(Context& ctx) {
   RetireOldReceipts(ctx);
   if (!ConvertWorkerReceipts(ctx) || !ConvertTaxGuides(ctx) ||
       !ConvertUnionRegister(ctx) || !ConvertF07Register(ctx) ||
-      !ConvertResponsible(ctx) || !ConvertF02Register(ctx)) {
+      !ConvertResponsible(ctx) || !ConvertF02Register(ctx) ||
+      !MoveCounters(ctx)) {
     return;
   }
-  MoveCounters(ctx);
   RenameConvertedFiles(ctx);
 }
 

@@ -60,7 +60,7 @@ bool ConvertUnionRegister(Context& ctx);
 bool ConvertF07Register(Context& ctx);
 bool ConvertResponsible(Context& ctx);
 bool ConvertF02Register(Context& ctx);
-void MoveCounters(Context& ctx);
+bool MoveCounters(Context& ctx);
 void RenameConvertedFiles(Context& ctx);
 
 }  // namespace labrena

@@ -247,26 +247,32 @@ bool ConvertF02Register(Context& ctx) {
                                RecordLength(kF02Fields), F02Record, false});
 }
 
-void MoveCounters(Context& ctx) {
+bool MoveCounters(Context& ctx) {
   // CONFIGA.DAT: seven records of 11 characters, the counters of these codes.
   constexpr const char* kOldCounters = "CONFIGA.DAT";
   constexpr int kOldCounterWidth = 11;
   constexpr int kCounterCodes[] = {0, 16, 13, 2, 1, 7, 4};
   Env& env = ctx.env;
-  if (!IsFile(env, kOldCounters) || env.Exists(kCountersFile)) return;
-  for (int i = 0; i < 7; ++i) {
+  if (!IsFile(env, kOldCounters) || env.Exists(kCountersFile)) return true;
+  bool failed = false;
+  File old_file = OpenSource(ctx, kOldCounters, kCountersFile, &failed);
+  if (!old_file) return !failed;
+  bool moved = true;
+  for (int i = 0; i < 7 && moved; ++i) {
     std::int64_t value =
-        ReadNumberRecord(env, kOldCounters, i, kOldCounterWidth);
-    if (value > 0 &&
-        !SetCounter(ctx, "", Format("%d", kCounterCodes[i]), value)) {
-      // The counters file begun here goes and CONFIGA.DAT stays, so that
-      // the next run takes every counter over.
-      env.Remove(kCountersFile);
-      ReportFailure(ctx, kOldCounters, kCountersFile);
-      return;
-    }
+        ReadNumberRecord(old_file.get(), i, kOldCounterWidth);
+    moved = !old_file->error() &&
+            (value <= 0 ||
+             SetCounter(ctx, "", Format("%d", kCounterCodes[i]), value));
   }
-  env.Remove(kOldCounters);
+  CloseFile(old_file);
+  if (moved && env.Remove(kOldCounters) == 0) return true;
+  // The counters file begun here goes and CONFIGA.DAT stays, so that the
+  // next run takes every counter over.
+  env.Remove(kCountersFile);
+  ReportFailure(ctx, kOldCounters, kCountersFile);
+  ctx.notes.Kept(kOldCounters);
+  return false;
 }
 
 void RenameConvertedFiles(Context& ctx) {
@@ -282,8 +288,9 @@ void RenameConvertedFiles(Context& ctx) {
       {"F308.DAT", "F21R0.DAT"},  // unchanged
       {"C04B.DAT", "F31.DAT"},    // unchanged
   };
-  // A rename onto an existing name fails and leaves both files.
-  for (const Rename& rename : kRenames) ctx.env.Rename(rename.from, rename.to);
+  for (const Rename& rename : kRenames) {
+    RenameOldFile(ctx, rename.from, rename.to);
+  }
 }
 
 }  // namespace labrena

@@ -291,8 +291,6 @@ void EditWorkers(FileStream* workers, Register& jobs, Register& schedules) {
 // Puts the edited copy in the place of the worker register; false when the
 // register is still the old one.
 bool ReplaceWorkers(Env& env) {
-  // A copy left by an earlier run whose last removal failed.
-  if (env.Exists(kOldCopy)) env.Remove(kOldCopy);
   if (env.Rename(kWorkerFile, kOldCopy) != 0) return false;
   if (env.Rename(kWorkCopy, kWorkerFile) != 0) {
     env.Rename(kOldCopy, kWorkerFile);
@@ -318,10 +316,16 @@ void ConvertJobsAndSchedules(Context& ctx) {
   // registers built now would stay empty and make the next run pass over
   // the workers for good.
   if (ctx.notes.any_kept() && !env.Exists(kWorkerFile)) return;
+  // The old register left by an earlier run whose last removal failed.
+  if (env.Exists(kOldCopy) && env.Exists(kWorkerFile)) env.Remove(kOldCopy);
   Register jobs(kJobFile, kJobRecord, kJobKeyOffset, kJobKeyLength);
   Register schedules(kScheduleFile, kScheduleRecord, kScheduleKeyOffset,
                      kScheduleKeyLength);
   Register* const registers[] = {&jobs, &schedules};
+
+  // The counters file's length, to take back what this step adds to it.
+  std::int64_t counters_size = -1;
+  env.FileSize(kCountersFile, &counters_size);
 
   // A register that exists already is left alone. Worker records are only
   // edited when every register still missing could be created.
@@ -340,10 +344,8 @@ void ConvertJobsAndSchedules(Context& ctx) {
   if (!failed && (!building || !env.Exists(kWorkerFile))) return;
 
   WaitCursor wait(ctx.ui);
-  std::int64_t counters_size = -1;
   File workers;
   if (!failed) {
-    env.FileSize(kCountersFile, &counters_size);
     if (env.Exists(kWorkCopy)) env.Remove(kWorkCopy);
     if (env.CopyFile(kWorkerFile, kWorkCopy, true)) {
       workers = OpenText(env, kWorkCopy, OpenMode::kUpdate);

@@ -71,12 +71,16 @@ int SetCounter(Context& ctx, const std::string& first_name,
 
 std::int64_t ReadNumberRecord(Env& env, const std::string& name,
                               std::int64_t n, int width) {
+  File file = OpenRead(env, name);
+  return file ? ReadNumberRecord(file.get(), n, width) : 0;
+}
+
+std::int64_t ReadNumberRecord(FileStream* file, std::int64_t n, int width) {
   width = std::min(width, kLongestNumber);
   if (n < 0 || width <= 0) return 0;
-  File file = OpenRead(env, name);
   std::string text;
-  if (!file || !file->Seek(n * width) ||
-      !ReadChars(file.get(), &text, static_cast<std::size_t>(width))) {
+  if (!file->Seek(n * width) ||
+      !ReadChars(file, &text, static_cast<std::size_t>(width))) {
     return 0;
   }
   std::int64_t value = ReadLong(text);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/context.h"
+#include "platform/file_stream.h"
 
 namespace labrena {
 
@@ -26,6 +27,8 @@ int SetCounter(Context& ctx, const std::string& first_name,
 // 0 when unreadable, negative, or 999,999,999 or more.
 std::int64_t ReadNumberRecord(Env& env, const std::string& name,
                               std::int64_t n, int width);
+// The same, from a file already open for reading.
+std::int64_t ReadNumberRecord(FileStream* file, std::int64_t n, int width);
 
 }  // namespace labrena
 

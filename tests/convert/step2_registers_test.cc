@@ -128,6 +128,7 @@ TEST(Step2RegistersTest, FailedGuideWriteKeepsEverySource) {
   EXPECT_EQ(s.ui().boxes().size(), 1u);
   // Once there is room, the next run gives what one run would have.
   s.faults().DiskFullAfter(-1);
+  s.NextRun();
   ConvertSecondStep(s.ctx());
   EXPECT_EQ(s.Read("R27/2005.DAT").substr(300, 30), guide.substr(0, 30));
   EXPECT_TRUE(s.IsRetired("R03/2005.DAT") && s.IsRetired("R03/2006.DAT"));
@@ -268,6 +269,8 @@ TEST(Step2RegistersTest, FailedCounterKeepsOldCounters) {
   EXPECT_EQ(s.ui().boxes().back().title, "Convers\xE3o");
 
   s.faults().DiskFullAfter(-1);
+
+  s.NextRun();
   ConvertSecondStep(s.ctx());
   EXPECT_FALSE(s.Exists("CONFIGA.DAT"));
   EXPECT_EQ(s.Read("F34.DAT"),
@@ -296,22 +299,6 @@ TEST(Step2RegistersTest, FinalRenames) {
 }
 
 // Every file and folder below the data folder with its content.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  namespace fs = std::filesystem;
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string name = fs::relative(entry.path(), root).generic_string();
-    if (entry.is_directory()) {
-      files[name + "/"] = "";
-      continue;
-    }
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    files[name] = content.str();
-  }
-  return files;
-}
 
 TEST(Step2RegistersTest, SecondRunChangesNothing) {
   ScratchFolder s;
@@ -332,11 +319,11 @@ TEST(Step2RegistersTest, SecondRunChangesNothing) {
   s.Write("F301.DAT", "employers");
   s.Write("F16.DAT", "newer workers");
   ConvertSecondStep(s.ctx());
-  auto first = Snapshot(s.data());
+  auto first = SnapshotOf(s.data());
   EXPECT_TRUE(first.count("F16.DAT") && first.count("R27/2005.DAT") &&
               first.count("F00.DAT") && first.count("F34.DAT"));
   ConvertSecondStep(s.ctx());
-  EXPECT_EQ(Snapshot(s.data()), first);
+  EXPECT_EQ(SnapshotOf(s.data()), first);
   EXPECT_TRUE(s.ui().boxes().empty());
 }
 

@@ -285,6 +285,7 @@ TEST(Step2WorkersTest, FailedWriteKeepsOldFilesAndIsReported) {
 
   // With room on the disk the next run converts everything.
   s.faults().DiskFullAfter(-1);
+  s.NextRun();
   ConvertSecondStep(s.ctx());
   EXPECT_EQ(s.Read("F16.DAT"),
             NewWorker("1", "10/09/2005", "1") + NewWorker("2", "", "2"));

@@ -1,6 +1,9 @@
 #include "platform/posix_env.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "platform/names.h"
 #include "tests/testing/scratch.h"
@@ -96,6 +99,108 @@ TEST(NamesTest, Wildcards) {
   EXPECT_TRUE(WildcardMatch("*.*", "noext"));
   EXPECT_FALSE(WildcardMatch("R?.DAT", "R10.DAT"));
   EXPECT_EQ(UpperAscii("a\xE7z"), "A\xE7Z");
+}
+
+TEST(PosixEnvTest, NamesNeverLeaveTheDataFolder) {
+  ScratchFolder s;
+  s.Write("REG/R1.DAT", "in");
+  s.Write("../outside.DAT", "sentinel");
+  PosixEnv env(s.data(), s.temp());
+  // A ".." component, or an absolute name outside the temporary folder, is
+  // no name at all.
+  EXPECT_FALSE(env.Exists("REG\\..\\..\\outside.DAT"));
+  EXPECT_FALSE(env.Open("..\\outside.DAT", OpenMode::kRead));
+  EXPECT_FALSE(env.Open("REG\\..\\..\\x.DAT", OpenMode::kAppend));
+  EXPECT_NE(env.Rename("..\\outside.DAT", "IN.DAT"), 0);
+  EXPECT_NE(env.Rename("REG\\R1.DAT", "..\\R1.DAT"), 0);
+  EXPECT_NE(env.Remove("..\\outside.DAT"), 0);
+  EXPECT_NE(env.MakeDir("..\\made"), 0);
+  EXPECT_FALSE(env.Exists(s.data() + "/../outside.DAT"));
+  EXPECT_TRUE(env.List("..\\*.*", 0x37).empty());
+  EXPECT_EQ(s.Read("../outside.DAT"), "sentinel");
+  EXPECT_EQ(s.Read("REG/R1.DAT"), "in");
+}
+
+TEST(PosixEnvTest, ListingsPassOverNamesThatCouldLeave) {
+  ScratchFolder s;
+  s.Write("REG/R\\..\\..\\x.DAT", "hostile");
+  s.Write("REG/R\x01.DAT", "control");
+  s.Write("REG/R2.DAT", "plain");
+  PosixEnv env(s.data());
+  std::vector<DirEntry> found = env.List("REG\\R*.DAT", 0x37);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, "R2.DAT");
+}
+
+TEST(PosixEnvTest, SymbolicLinksAreNeverWrittenThroughToOutside) {
+  ScratchFolder s;
+  s.Write("../outside.DAT", "sentinel");
+  s.MakeDir("../outdir");
+  s.MakeDir("R61");
+  ASSERT_EQ(symlink((s.data() + "/../outside.DAT").c_str(),
+                    (s.data() + "/LINK.DAT").c_str()), 0);
+  ASSERT_EQ(symlink((s.data() + "/../outdir").c_str(),
+                    (s.data() + "/R62").c_str()), 0);
+  s.Write("INSIDE.DAT", "inside");
+  ASSERT_EQ(symlink("INSIDE.DAT", (s.data() + "/NEAR.DAT").c_str()), 0);
+  PosixEnv env(s.data(), s.temp());
+  // Reading through a link is harmless; writing through it is refused.
+  EXPECT_TRUE(env.Open("LINK.DAT", OpenMode::kRead));
+  for (OpenMode mode :
+       {OpenMode::kUpdate, OpenMode::kWrite, OpenMode::kAppend}) {
+    EXPECT_FALSE(env.Open("LINK.DAT", mode));
+    EXPECT_FALSE(env.Open("R62\\2005.DAT", mode));
+  }
+  EXPECT_NE(env.Truncate("LINK.DAT", 0), 0);
+  EXPECT_NE(env.MakeDir("R62\\SUB"), 0);
+  EXPECT_NE(env.Rename("INSIDE.DAT", "R62\\MOVED.DAT"), 0);
+  EXPECT_EQ(s.Read("../outside.DAT"), "sentinel");
+  EXPECT_FALSE(s.Exists("../outdir/2005.DAT"));
+  // A link that stays inside the data folder works as the file it names.
+  auto near = env.Open("NEAR.DAT", OpenMode::kAppend);
+  ASSERT_TRUE(near);
+  EXPECT_TRUE(near->WriteAt(0, "!", 1));
+  near->Close();
+  EXPECT_EQ(s.Read("INSIDE.DAT"), "inside!");
+}
+
+TEST(PosixEnvTest, CaseTwinsResolveToTheFirstSpellingInByteOrder) {
+  for (bool upper_first : {true, false}) {
+    ScratchFolder s;
+    if (upper_first) {
+      s.Write("F308.DAT", "upper");
+      s.Write("f308.dat", "lower");
+    } else {
+      s.Write("f308.dat", "lower");
+      s.Write("F308.DAT", "upper");
+    }
+    s.Write("R/b.DAT", "");
+    s.Write("R/B.DAT", "");
+    s.Write("R/A.DAT", "");
+    PosixEnv env(s.data());
+    for (const char* asked : {"F308.DAT", "f308.dat", "F308.dat"}) {
+      EXPECT_EQ(env.Resolve(asked), s.data() + "/F308.DAT") << asked;
+    }
+    std::vector<DirEntry> found = env.List("R\\*.DAT", 0x37);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].name + found[1].name + found[2].name,
+              "A.DATB.DATb.DAT");
+    // Once the first is gone, the other stands for the name.
+    EXPECT_EQ(env.Rename("F308.DAT", "F21R0.DAT"), 0);
+    EXPECT_EQ(s.Read("F21R0.DAT"), "upper");
+    EXPECT_EQ(env.Resolve("F308.DAT"), s.data() + "/f308.dat");
+  }
+}
+
+TEST(PosixEnvTest, TruncateCutsBack) {
+  ScratchFolder s;
+  s.Write("R62/2005.DAT", "0123456789");
+  PosixEnv env(s.data());
+  EXPECT_EQ(env.Truncate("r62\\2005.dat", 4), 0);
+  EXPECT_EQ(s.Read("R62/2005.DAT"), "0123");
+  EXPECT_NE(env.Truncate("R62\\NONE.DAT", 0), 0);
+  s.SetReadOnly("R62/2005.DAT", true);
+  EXPECT_NE(env.Truncate("R62\\2005.DAT", 0), 0);
 }
 
 }  // namespace

@@ -138,5 +138,38 @@ TEST(FileRoutinesTest, CopyRemoveTempName) {
   EXPECT_EQ(AllFilesAttribute(), 55);
 }
 
+TEST(RetireTest, AnotherFileSystemCopiesThenRemoves) {
+  ScratchFolder s;
+  s.faults().SetOtherFileSystem(true);
+  s.Write("F310.DAT", "receipts");
+  s.Write("REG/R1.tmp", "one");
+  s.Write("REG/SUB/R2.DAT", "two");
+  s.SetReadOnly("REG/SUB/R2.DAT", true);
+  EXPECT_EQ(RetireFile(s.faults(), "F310.DAT"), 0);
+  EXPECT_EQ(RetireFile(s.faults(), "REG"), 0);
+  EXPECT_FALSE(s.Exists("F310.DAT") || s.Exists("REG"));
+  EXPECT_EQ(s.ReadRetired("F310.DAT"), "receipts");
+  EXPECT_EQ(s.ReadRetired("REG/R1.tmp"), "one");
+  EXPECT_EQ(s.ReadRetired("REG/SUB/R2.DAT"), "two");
+}
+
+TEST(RetireTest, AFailedCopyKeepsTheSourceWhole) {
+  ScratchFolder s;
+  s.faults().SetOtherFileSystem(true);
+  s.Write("REG/R1.DAT", "one");
+  s.Write("REG/R2.DAT", "two");
+  s.faults().FailAll(Op::kCopy);
+  EXPECT_NE(RetireFile(s.faults(), "REG"), 0);
+  EXPECT_EQ(s.Read("REG/R1.DAT"), "one");
+  EXPECT_EQ(s.Read("REG/R2.DAT"), "two");
+  EXPECT_FALSE(s.IsRetired("REG"));
+  // Nor is the source removed when its removal would be the only copy.
+  s.faults().FailAll(Op::kCopy, false);
+  s.Write("F310.DAT", "receipts");
+  s.faults().FailAll(Op::kRemove);
+  EXPECT_NE(RetireFile(s.faults(), "F310.DAT"), 0);
+  EXPECT_EQ(s.Read("F310.DAT"), "receipts");
+}
+
 }  // namespace
 }  // namespace labrena

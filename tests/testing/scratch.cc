@@ -30,6 +30,24 @@ std::string Slashed(std::string name) {
 
 }  // namespace
 
+std::map<std::string, std::string> SnapshotOf(const std::string& root) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  if (!fs::exists(root, ec)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string name = fs::relative(entry.path(), root).generic_string();
+    if (entry.is_directory()) {
+      files[name + "/"] = "";
+      continue;
+    }
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    files[name] = content.str();
+  }
+  return files;
+}
+
 ScratchFolder::ScratchFolder()
     : base_(NewBase()),
       data_((fs::path(base_) / "data").string()),

@@ -3,6 +3,7 @@
 #ifndef LABRENA_TESTS_TESTING_SCRATCH_H_
 #define LABRENA_TESTS_TESTING_SCRATCH_H_
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,10 @@
 #include "platform/fault_env.h"
 
 namespace labrena {
+
+// Every file below root by its relative path with '/', and every folder with
+// a trailing '/'; empty when root does not exist.
+std::map<std::string, std::string> SnapshotOf(const std::string& root);
 
 class ScratchFolder {
  public:
@@ -29,6 +34,8 @@ class ScratchFolder {
   FaultEnv& faults() { return faults_; }
   FakeUi& ui() { return ui_; }
   Context& ctx() { return ctx_; }
+  // Starts another run: what the last one noted is forgotten.
+  void NextRun() { ctx_.notes = RunNotes(); }
 
   // Files of the data folder, named with '\' or '/' relative to it.
   void Write(const std::string& name, const std::string& bytes);
