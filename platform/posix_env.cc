@@ -214,7 +214,7 @@ bool PosixEnv::RealInside(const std::string& path, bool absolute) {
   return below(Slashes(SystemTempPath())) || below(FallbackTempPath());
 }
 
-bool PosixEnv::StaysInside(const std::string& path) {
+bool PosixEnv::StaysInside(const std::string& path, bool write_through) {
   const bool absolute = !IsBelow(path, root_, false);
   std::string dir = ParentOf(path);
   auto known = inside_.find(dir);
@@ -226,6 +226,7 @@ bool PosixEnv::StaysInside(const std::string& path) {
     known = inside_.emplace(dir, RealInside(dir, absolute)).first;
   }
   if (!known->second) return false;
+  if (!write_through) return true;
   struct stat link_st;
   if (lstat(path.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
     // A link that points nowhere would create its target wherever it names.
@@ -312,7 +313,7 @@ int PosixEnv::Rename(const std::string& from, const std::string& to) {
   std::string dst = Lookup(to, &st, &exists);
   if (dst.empty()) return EACCES;
   if (exists) return EEXIST;
-  if (!StaysInside(src) || !StaysInside(dst)) return EACCES;
+  if (!StaysInside(src, false) || !StaysInside(dst, false)) return EACCES;
   if (rename(src.c_str(), dst.c_str()) != 0) return errno ? errno : 1;
   Forget(src);
   Learn(dst);
@@ -339,7 +340,7 @@ int PosixEnv::Remove(const std::string& name) {
   std::string path = Lookup(name, &st, &exists);
   if (!exists) return ENOENT;
   if (S_ISDIR(st.st_mode) || !OwnerWritable(st)) return EACCES;
-  if (!StaysInside(path)) return EACCES;
+  if (!StaysInside(path, false)) return EACCES;
   if (unlink(path.c_str()) != 0) return errno ? errno : 1;
   Forget(path);
   return 0;
@@ -347,7 +348,7 @@ int PosixEnv::Remove(const std::string& name) {
 
 int PosixEnv::MakeDir(const std::string& name) {
   std::string path = Resolve(name);
-  if (path.empty() || !StaysInside(path)) return EACCES;
+  if (path.empty() || !StaysInside(path, false)) return EACCES;
   if (mkdir(path.c_str(), 0777) != 0) return errno ? errno : 1;
   Learn(path);
   return 0;
@@ -355,7 +356,7 @@ int PosixEnv::MakeDir(const std::string& name) {
 
 int PosixEnv::RemoveDir(const std::string& name) {
   std::string path = Resolve(name);
-  if (path.empty() || !StaysInside(path)) return EACCES;
+  if (path.empty() || !StaysInside(path, false)) return EACCES;
   if (rmdir(path.c_str()) != 0) return errno ? errno : 1;
   Forget(path);
   return 0;

@@ -58,10 +58,11 @@ class PosixEnv : public Env {
   void Forget(const std::string& path);
   void Learn(const std::string& path);
   // True when a change at path (a resolved name) stays inside the folder its
-  // name was given in: its folder, and the file a symbolic link at path
-  // points to, are really inside the data folder (relative names) or the
-  // temporary folder (absolute names).
-  bool StaysInside(const std::string& path);
+  // name was given in: its folder, and with write_through the file that a
+  // symbolic link at path points to, are really inside the data folder
+  // (relative names) or the temporary folder (absolute names). Renaming or
+  // removing a link changes the link only.
+  bool StaysInside(const std::string& path, bool write_through = true);
   bool RealInside(const std::string& path, bool absolute);
 
   std::string root_;
