@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit and
 # end-to-end tests, again under the address and undefined-behaviour
-# sanitizers, then the Windows build under Wine.
+# sanitizers, a short run of each fuzz target, then the Windows build under
+# Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
@@ -18,6 +19,12 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLABRENA_SANITIZE=ON >/dev/nu
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
+
+echo "== Fuzz targets, a short run of each"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++-14 -DLABRENA_FUZZ=ON -DLABRENA_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs"
+tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
 
 echo "== Windows build and tests under Wine"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

@@ -128,7 +128,7 @@ MemNode* Attach(MemNode& folder, const std::string& name, NodePtr node) {
   return slot.get();
 }
 
-// The entry of that exact spelling, made as a folder when missing.
+// The entry of that exact spelling, made (a folder or a file) when missing.
 MemNode* ExactEntry(MemNode& folder, const std::string& name, bool is_dir) {
   NodePtr& slot = folder.entries[{UpperAscii(name), name}];
   if (!slot) slot = NewEntry(is_dir);
@@ -178,8 +178,9 @@ MemNode& MemEnv::RootOf(const std::string& name) const {
 
 bool MemEnv::Refused(const std::string& name) const {
   if (ClimbsOut(name)) return true;
-  return IsAbsolute(name) && !(!temp_.empty() && IsBelow(name, temp_, false)) &&
-         !IsBelow(name, kFallbackTemp, false);
+  if (!IsAbsolute(name)) return false;
+  bool in_temp = !temp_.empty() && IsBelow(name, temp_, false);
+  return !in_temp && !IsBelow(name, kFallbackTemp, false);
 }
 
 MemEnv::Place MemEnv::Find(const std::string& name) const {

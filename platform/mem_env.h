@@ -54,8 +54,8 @@ class MemEnv : public Env {
   // Put and Get name a file exactly as stored, as a test lays out the files
   // of a real folder: no case folding, so case twins can be made, and any
   // absolute name. Put makes the folders on the way and replaces the bytes
-  // of an existing file (also a read-only one); a name with a ".." component
-  // or one that runs into a file is passed over.
+  // of an existing file (also a read-only one); a name with a ".." component,
+  // or one that names a folder or runs into a file, is passed over.
   void Put(const std::string& name, std::string bytes);
   bool Get(const std::string& name, std::string* bytes) const;
   // Sets or clears the read-only attribute of a file as the Env resolves
