@@ -8,7 +8,6 @@ namespace labrena {
 FileStream::FileStream(std::unique_ptr<OsFile> file, OpenMode mode, bool text,
                        std::int64_t size)
     : file_(std::move(file)), mode_(mode), text_(text), size_(size) {
-  cache_.resize(kBufferSize);
   if (mode_ == OpenMode::kAppend) pos_ = size_;
 }
 
@@ -25,7 +24,7 @@ bool FileStream::Fill() {
   cache_start_ = pos_;
   cache_len_ = 0;
   std::size_t got = 0;
-  if (!file_->ReadAt(pos_, cache_.data(), cache_.size(), &got)) {
+  if (!file_->ReadAt(pos_, cache_.get(), kBufferSize, &got)) {
     error_ = true;
     return false;
   }
@@ -84,7 +83,7 @@ std::size_t FileStream::Read(char* buf, std::size_t n) {
       std::size_t avail =
           cache_len_ - static_cast<std::size_t>(pos_ - cache_start_);
       std::size_t take = std::min(avail, n - count);
-      std::memcpy(buf + count, cache_.data() + (pos_ - cache_start_), take);
+      std::memcpy(buf + count, cache_.get() + (pos_ - cache_start_), take);
       count += take;
       pos_ += static_cast<std::int64_t>(take);
     }
@@ -110,10 +109,10 @@ bool FileStream::WriteRaw(const char* data, std::size_t n) {
   std::int64_t cache_end = cache_start_ + static_cast<std::int64_t>(cache_len_);
   bool fits = pos_ >= cache_start_ && pos_ <= cache_end &&
               pos_ + static_cast<std::int64_t>(n) <=
-                  cache_start_ + static_cast<std::int64_t>(cache_.size());
+                  cache_start_ + static_cast<std::int64_t>(kBufferSize);
   if (!fits) {
     if (!Flush()) return false;
-    if (n > cache_.size()) {
+    if (n > kBufferSize) {
       cache_len_ = 0;  // the cache would hold stale bytes
       if (!file_->WriteAt(pos_, data, n)) {
         error_ = true;
@@ -127,7 +126,7 @@ bool FileStream::WriteRaw(const char* data, std::size_t n) {
     cache_len_ = 0;
   }
   std::size_t at = static_cast<std::size_t>(pos_ - cache_start_);
-  std::memcpy(cache_.data() + at, data, n);
+  std::memcpy(cache_.get() + at, data, n);
   cache_len_ = std::max(cache_len_, at + n);
   std::int64_t lo = pos_, hi = pos_ + static_cast<std::int64_t>(n);
   if (dirty_hi_ <= dirty_lo_) {
@@ -175,7 +174,7 @@ void FileStream::RefreshSize() {
 
 bool FileStream::Flush() {
   if (dirty_hi_ <= dirty_lo_) return !error_;
-  const char* data = cache_.data() + (dirty_lo_ - cache_start_);
+  const char* data = cache_.get() + (dirty_lo_ - cache_start_);
   std::size_t n = static_cast<std::size_t>(dirty_hi_ - dirty_lo_);
   if (!file_->WriteAt(dirty_lo_, data, n)) error_ = true;
   dirty_lo_ = dirty_hi_ = 0;

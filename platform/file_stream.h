@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/env.h"
 
@@ -73,7 +72,8 @@ class FileStream {
   std::int64_t pos_ = 0;
   // The cache holds the file's bytes from cache_start_ on; the bytes from
   // dirty_lo_ to dirty_hi_ (file offsets) are not yet written.
-  std::vector<char> cache_;
+  // Not cleared when allocated: only the bytes read or written are used.
+  std::unique_ptr<char[]> cache_{new char[kBufferSize]};
   std::int64_t cache_start_ = 0;
   std::size_t cache_len_ = 0;
   std::int64_t dirty_lo_ = 0, dirty_hi_ = 0;
