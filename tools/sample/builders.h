@@ -23,6 +23,8 @@ void BuildReceipts(const SampleOptions& options, SampleFolder* folder);
 // Counters, rubrics, leaves, holidays, the Temp folder and obsolete files.
 // Needs the registers.
 void BuildTables(const SampleOptions& options, SampleFolder* folder);
+// The damage of the folder, recorded in the model. Needs every other family.
+void BuildDamage(const SampleOptions& options, SampleFolder* folder);
 
 // A random source for one family of files.
 Random FamilyRandom(const SampleOptions& options, std::uint64_t family);

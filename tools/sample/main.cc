@@ -2,7 +2,7 @@
 // version, for trying the converter and for tests and benchmarks.
 //
 //   labrena-sample --out DIR [--seed N] [--employers N] [--workers N]
-//                  [--dependants N] [--receipts N] [--years N]
+//                  [--dependants N] [--receipts N] [--years N] [--damage]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +15,12 @@ namespace {
 constexpr const char* kUsage =
     "usage: labrena-sample --out DIR [--seed N] [--employers N] [--workers N]\n"
     "                      [--dependants N] [--receipts N] [--years N]\n"
+    "                      [--damage]\n"
     "  --receipts N   monthly receipts per worker and year (0 to 12)\n"
-    "  --years N      receipt years, ending with 2012\n";
+    "  --years N      receipt years, ending with 2012\n"
+    "  --damage       line ends and end marks in fields, records cut short,\n"
+    "                 names with backslashes, a link to a file beside DIR\n"
+    "                 (written there too) and a case twin of F308.DAT\n";
 
 bool ParseCount(const char* text, long long max, long long* value) {
   char* end = nullptr;
@@ -36,6 +40,10 @@ int main(int argc, char** argv) {
     if (arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == "--damage") {
+      options.damage = true;
+      continue;
     }
     if (i + 1 >= argc) {
       std::fprintf(stderr, "labrena-sample: %s needs a value\n%s", arg.c_str(),

@@ -6,6 +6,8 @@
 // Each family of old files has its builder (registers.cc, receipts.cc,
 // tables.cc) and its entry in the file list of sample.cc; inputs of other
 // versions are added the same way: a model member, a builder, an entry.
+// With the damage option, damage.cc spoils the folder as years of use spoil
+// customers' folders, and the model tells what it did where.
 #ifndef LABRENA_TOOLS_SAMPLE_SAMPLE_H_
 #define LABRENA_TOOLS_SAMPLE_SAMPLE_H_
 
@@ -25,6 +27,7 @@ struct SampleOptions {
   int receipts = 12;  // monthly receipts per worker and year, 0 to 12
   int years = 2;      // receipt years, ending with last_year
   int last_year = 2012;
+  bool damage = false;  // line ends, end marks, cut records, hostile names
 };
 
 // Field widths of the separated register files; each field is followed by a
@@ -160,6 +163,42 @@ struct NamedFile {
   std::string bytes;
 };
 
+// What the damage option did to a record, or after the last record of a
+// file.
+enum class DamageKind {
+  kCr,       // a CR in place of one character
+  kLf,       // an LF in place of one character
+  kCrLf,     // a CR LF typed into a separated field: one character, two bytes
+  kEndMark,  // a 0x1A in place of one character, more records after it
+  kCut,      // the file's last record ends after offset bytes
+  kEndMarkAfter,            // "\x1A" after the last record
+  kLineEndAndEndMarkAfter,  // "\r\n\x1A" after the last record
+};
+
+struct Damage {
+  std::string file;    // as written: "REG\R0000711.DAT"
+  std::size_t record;  // from 0; for the kinds after the last, the count
+  int field;           // of a separated file's record, else -1
+  std::size_t offset;  // in the field, else in the record as written
+  DamageKind kind;
+  // A line end or end mark inside a record: the record reads with a blank
+  // there.
+  bool InRecord() const;
+};
+
+// A file whose name holds backslashes: one name on POSIX, where a converter
+// that took them for folders would leave the data folder.
+struct BackslashFile {
+  std::string folder;  // below the data folder
+  std::string name;    // "R\..\..\x.DAT"
+  std::string bytes;
+};
+
+struct SymbolicLink {
+  std::string name;    // relative, with '\' between folders
+  std::string target;  // as the link holds it, with '/'
+};
+
 struct SampleFolder {
   SampleOptions options;
   std::vector<Register> employers;               // FX0.DAT
@@ -181,16 +220,29 @@ struct SampleFolder {
   std::vector<NamedFile> temp_files;             // below Temp
   std::vector<NamedFile> obsolete_files;         // files of earlier versions
   bool dos_end_mark = true;                      // FX0.DAT ends with 0x1A
+
+  // What the damage option added; all empty without it. The records above
+  // stay as they were drawn: the damage is put into the bytes as they are
+  // written.
+  std::vector<Damage> damage;
+  std::vector<BackslashFile> backslash_files;
+  std::vector<SymbolicLink> links;      // to files beside the data folder
+  std::vector<NamedFile> beside_files;  // beside the data folder
+  std::vector<NamedFile> leaves_twins;  // "f308.dat": other leaves
+  bool twins_first = false;             // the twin is created before F308.DAT
 };
 
 SampleFolder BuildSampleFolder(const SampleOptions& options);
 
 // Every file of the folder with its bytes, in writing order; the folders the
 // steps write into (R27, R61, R62) come first, named with a trailing '\'.
+// The entries only a POSIX disk holds (names with backslashes, links, case
+// twins, the files beside the folder) are not among them.
 std::vector<NamedFile> SampleFiles(const SampleFolder& folder);
 
-// Writes the files below dir, creating it. False, with *error set, when a
-// file cannot be written.
+// Writes the files below dir, creating it, and on POSIX the entries of
+// damaged names, with the files beside dir in its parent folder. False,
+// with *error set, when a file cannot be written.
 bool WriteSampleFolder(const SampleFolder& folder, const std::string& dir,
                        std::string* error);
 
