@@ -16,6 +16,7 @@
 
 #include "platform/names.h"
 #include "shell/run.h"
+#include "tests/testing/item_blocks.h"
 #include "tests/testing/scratch.h"
 #include "tools/sample/registration.h"
 #include "tools/sample/sample.h"
@@ -57,12 +58,6 @@ std::string Code5(int n) {
   return buf;
 }
 
-std::string Money(std::int64_t cents) {
-  char buf[32];
-  std::snprintf(buf, sizeof(buf), "%.2f", static_cast<double>(cents) / 100.0);
-  return buf;
-}
-
 // A-Z compared without case, every other byte as it is: the key searches'
 // rule.
 std::string FoldAz(const std::string& text) { return UpperAscii(text); }
@@ -83,24 +78,6 @@ Day NextDay(Day d) {
     }
   }
   return d;
-}
-
-// The item block a conversion writes from an old one: an entry for each
-// item with a value above zero, at most 24, then blanks to 601.
-void ExpectItemBlock(const std::string& block, const sample::ItemBlock& items,
-                     std::size_t group1, const std::string& where) {
-  ASSERT_EQ(block.size(), 601u) << where;
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < items.cents.size() && n < 24; ++i) {
-    if (items.cents[i] <= 0) continue;
-    std::string entry = block.substr(25 * n, 25);
-    EXPECT_EQ(entry[0], i < group1 ? '1' : '2') << where << " entry " << n;
-    EXPECT_EQ(entry.substr(11, 14), Pad(Money(items.cents[i]), 14))
-        << where << " entry " << n;
-    ++n;
-  }
-  EXPECT_EQ(block.substr(25 * n), std::string(601 - 25 * n, ' '))
-      << where << ": " << n << " entries expected";
 }
 
 // What step 3 should make of the workers: job and schedule codes in the

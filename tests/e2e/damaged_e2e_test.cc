@@ -22,6 +22,7 @@
 
 #include "platform/fake_ui.h"
 #include "shell/run.h"
+#include "tests/testing/item_blocks.h"
 #include "tests/testing/scratch.h"
 #include "tools/sample/registration.h"
 #include "tools/sample/sample.h"
@@ -104,30 +105,6 @@ fs::path BesidePath(const ScratchFolder& s, const std::string& name) {
   return fs::path(s.data()).parent_path() / name;
 }
 #endif
-
-std::string Money(std::int64_t cents) {
-  char buf[32];
-  std::snprintf(buf, sizeof(buf), "%.2f", static_cast<double>(cents) / 100.0);
-  return buf;
-}
-
-// The item block a conversion writes from an old one: an entry for each
-// item with a value above zero, at most 24, then blanks to 601.
-void ExpectItemBlock(const std::string& block, const sample::ItemBlock& items,
-                     std::size_t group1, const std::string& where) {
-  ASSERT_EQ(block.size(), 601u) << where;
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < items.cents.size() && n < 24; ++i) {
-    if (items.cents[i] <= 0) continue;
-    std::string entry = block.substr(25 * n, 25);
-    EXPECT_EQ(entry[0], i < group1 ? '1' : '2') << where << " entry " << n;
-    EXPECT_EQ(entry.substr(11, 14), Pad(Money(items.cents[i]), 14))
-        << where << " entry " << n;
-    ++n;
-  }
-  EXPECT_EQ(block.substr(25 * n), std::string(601 - 25 * n, ' '))
-      << where << ": " << n << " entries expected";
-}
 
 // The items a record cut short after bytes still holds, its block starting
 // at offset: the items wholly before the cut.
