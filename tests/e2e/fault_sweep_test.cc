@@ -83,6 +83,7 @@ class FaultSweepTest : public ::testing::Test {
     clean_.data = SnapshotOf(s.data());
     clean_.retired = SnapshotOf(s.temp() + "Nelk/Labrena");
     clean_.operations = s.faults().operations();
+    RecordProperty("operations", clean_.operations);
   }
 
   void Write(ScratchFolder& s) {
