@@ -2,6 +2,9 @@
 // blocks, the receipts per year and per worker, the other registers, the
 // counters and the final renames.
 #include "convert/step2_internal.h"
+
+#include <utility>
+
 #include "convert/steps.h"
 
 namespace labrena {
@@ -40,7 +43,11 @@ void ConvertSecondStep(Context& ctx) {
   // The worker register goes first: it takes its next-period dates from
   // F310.DAT, which the yearly receipts then retire. After a failure the
   // step ends, so nothing that a later run still needs is retired.
-  if (!ConvertWorkerRegister(ctx) || !ConvertYearReceipts(ctx)) return;
+  File receipt_heads;
+  if (!ConvertWorkerRegister(ctx, &receipt_heads) ||
+      !ConvertYearReceipts(ctx, std::move(receipt_heads))) {
+    return;
+  }
   RetireOldReceipts(ctx);
   if (!ConvertWorkerReceipts(ctx) || !ConvertTaxGuides(ctx) ||
       !ConvertUnionRegister(ctx) || !ConvertF07Register(ctx) ||

@@ -51,8 +51,11 @@ bool IsFile(Env& env, const std::string& name);
 // The sub-steps, in the order the step runs them. Those that write return
 // false after a failure they have reported; the step then ends, and the old
 // files not yet converted wait in the data folder for the next run.
-bool ConvertWorkerRegister(Context& ctx);
-bool ConvertYearReceipts(Context& ctx);
+// The worker register reads F310.DAT for its dates and leaves it open in
+// *receipt_heads; the yearly receipts read it again from there, or open it
+// themselves when the worker register did not read it.
+bool ConvertWorkerRegister(Context& ctx, File* receipt_heads);
+bool ConvertYearReceipts(Context& ctx, File receipt_heads);
 void RetireOldReceipts(Context& ctx);
 bool ConvertWorkerReceipts(Context& ctx);
 bool ConvertTaxGuides(Context& ctx);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "convert/item_block.h"
 #include "convert/step2_internal.h"
@@ -99,12 +100,12 @@ class LatestDates {
   std::unordered_map<std::string, Date> dates_;
 };
 
-// The latest dates of F310.DAT; false when it exists but cannot be read
-// whole, so that no worker would get a wrong date.
-bool ReadLatestDates(Env& env, LatestDates* latest) {
-  File file = OpenRead(env, kReceiptHeads);
+// The latest dates of F310.DAT, from the file opened for them; false when
+// it exists but cannot be read whole, so that no worker would get a wrong
+// date.
+bool ReadLatestDates(Env& env, FileStream* file, LatestDates* latest) {
   if (!file) return !env.Exists(kReceiptHeads);
-  RecordReader reader(file.get(), kF310Length);
+  RecordReader reader(file, kF310Length);
   std::string record;
   while (reader.Next(&record)) {
     latest->Add(std::string_view(record).substr(0, kHeadLength));
@@ -135,7 +136,7 @@ int HeadYear(std::string_view head) {
 
 }  // namespace
 
-bool ConvertWorkerRegister(Context& ctx) {
+bool ConvertWorkerRegister(Context& ctx, File* receipt_heads) {
   Env& env = ctx.env;
   if (env.Exists(kNewWorkers)) return true;
   bool failed = false;
@@ -145,7 +146,8 @@ bool ConvertWorkerRegister(Context& ctx) {
   FileStream* out = outputs.Get(kNewWorkers);
   LatestDates latest;
   SourceRead read;
-  read.failed = !ReadLatestDates(env, &latest);
+  *receipt_heads = OpenRead(env, kReceiptHeads);
+  read.failed = !ReadLatestDates(env, receipt_heads->get(), &latest);
   RecordReader reader(old_file.get(), kOldWorkerLength);
   std::string old;
   while (out != nullptr && !read.failed && reader.Next(&old)) {
@@ -162,11 +164,17 @@ bool ConvertWorkerRegister(Context& ctx) {
   return Settle(ctx, outputs, kOldWorkers, kNewWorkers, read);
 }
 
-bool ConvertYearReceipts(Context& ctx) {
+bool ConvertYearReceipts(Context& ctx, File receipt_heads) {
   Env& env = ctx.env;
-  bool failed = false;
-  File old_file = OpenSource(ctx, kReceiptHeads, "R62", &failed);
-  if (!old_file) return !failed;
+  File old_file = std::move(receipt_heads);
+  if (old_file) {
+    // The second pass over the file that the worker register read.
+    old_file->Seek(0);
+  } else {
+    bool failed = false;
+    old_file = OpenSource(ctx, kReceiptHeads, "R62", &failed);
+    if (!old_file) return !failed;
+  }
   Outputs outputs(env, RecordLength(kYearReceiptFields));
   // The year files land in R62 only when the folder exists; without it the
   // records stay in the retired F310.DAT. Any other year file that cannot be

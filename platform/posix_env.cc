@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iterator>
+#include <utility>
 
 #include "platform/names.h"
 
@@ -19,24 +20,33 @@ namespace {
 
 class PosixFile : public OsFile {
  public:
-  PosixFile(int fd, bool append) : fd_(fd), append_(append) {}
+  // changes: the Env's count of changes to file contents. size, when not
+  // negative, is the file's size as it was opened.
+  PosixFile(int fd, bool append, std::shared_ptr<std::uint64_t> changes,
+            std::int64_t size)
+      : fd_(fd),
+        append_(append),
+        changes_(std::move(changes)),
+        size_(size),
+        size_seen_at_(*changes_) {}
   ~PosixFile() override { Close(); }
 
+  // One read: a short count is the end of the file as it is now, and the
+  // caller asks again from there when it wants more.
   bool ReadAt(std::int64_t offset, char* buf, std::size_t n,
               std::size_t* got) override {
     *got = 0;
-    while (*got < n) {
-      ssize_t r = pread(fd_, buf + *got, n - *got,
-                        static_cast<off_t>(offset + *got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) return false;
-      if (r == 0) break;
-      *got += static_cast<std::size_t>(r);
-    }
+    ssize_t r;
+    do {
+      r = pread(fd_, buf, n, static_cast<off_t>(offset));
+    } while (r < 0 && errno == EINTR);
+    if (r < 0) return false;
+    *got = static_cast<std::size_t>(r);
     return true;
   }
 
   bool WriteAt(std::int64_t offset, const char* buf, std::size_t n) override {
+    ++*changes_;
     std::size_t done = 0;
     while (done < n) {
       ssize_t r = append_ ? write(fd_, buf + done, n - done)
@@ -51,10 +61,16 @@ class PosixFile : public OsFile {
 
   bool Sync() override { return fsync(fd_) == 0; }
 
+  // Asked of the system only when this Env has changed a file since the
+  // size was last known.
   bool Size(std::int64_t* size) override {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return false;
-    *size = st.st_size;
+    if (size_ < 0 || size_seen_at_ != *changes_) {
+      struct stat st;
+      if (fstat(fd_, &st) != 0) return false;
+      size_ = st.st_size;
+      size_seen_at_ = *changes_;
+    }
+    *size = size_;
     return true;
   }
 
@@ -68,6 +84,9 @@ class PosixFile : public OsFile {
  private:
   int fd_;
   bool append_;
+  std::shared_ptr<std::uint64_t> changes_;
+  std::int64_t size_;
+  std::uint64_t size_seen_at_;
 };
 
 std::string Slashes(const std::string& name) {
@@ -78,11 +97,7 @@ std::string Slashes(const std::string& name) {
   return out;
 }
 
-bool StatOf(const std::string& path, struct stat* st) {
-  return stat(path.c_str(), st) == 0;
-}
-
-bool OwnerWritable(const struct stat& st) { return (st.st_mode & S_IWUSR); }
+bool OwnerWritable(mode_t mode) { return (mode & S_IWUSR); }
 
 std::string ParentOf(const std::string& path) {
   std::size_t cut = path.find_last_of('/');
@@ -96,26 +111,68 @@ std::string LastOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// True when known is path or lies below it.
+bool AtOrBelow(const std::string& known, const std::string& path) {
+  return known.compare(0, path.size(), path) == 0 &&
+         (known.size() == path.size() || known[path.size()] == '/');
+}
+
+// Renames without ever replacing an existing target. Where the system can
+// refuse by itself, the test and the rename are one call; elsewhere (other
+// systems, file systems without the flag) the target is looked at first.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                RENAME_NOREPLACE) == 0) {
+    return 0;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+#endif
+  struct stat st;
+  if (lstat(to.c_str(), &st) == 0) return EEXIST;
+  if (rename(from.c_str(), to.c_str()) != 0) return errno ? errno : 1;
+  return 0;
+}
+
 }  // namespace
+
+PosixEnv::Kind PosixEnv::KindOf(unsigned char dirent_type) {
+  switch (dirent_type) {
+    case DT_REG:
+    case DT_DIR:
+      return Kind::kPlain;
+    case DT_LNK:
+      return Kind::kLink;
+    default:
+      return Kind::kUnknown;
+  }
+}
 
 PosixEnv::PosixEnv(std::string root, std::string temp)
     : root_(std::move(root)), temp_(std::move(temp)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
 }
 
-const PosixEnv::Listing& PosixEnv::ListingOf(const std::string& dir) {
+PosixEnv::Listing* PosixEnv::ListingOf(const std::string& dir) {
   auto it = listings_.find(dir);
-  if (it != listings_.end()) return it->second;
+  if (it != listings_.end()) return &it->second;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return nullptr;
   Listing listing;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (struct dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
-      listing[UpperAscii(name)].insert(name);
+  struct dirent* e;
+  errno = 0;
+  while ((e = readdir(d)) != nullptr) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") {
+      listing[UpperAscii(name)][name].kind = KindOf(e->d_type);
     }
-    closedir(d);
+    errno = 0;
   }
-  return listings_.emplace(dir, std::move(listing)).first->second;
+  // A listing cut short by an error would answer wrongly: it is not kept.
+  bool whole = errno == 0;
+  closedir(d);
+  if (!whole) return nullptr;
+  return &listings_.emplace(dir, std::move(listing)).first->second;
 }
 
 void PosixEnv::Forget(const std::string& path) {
@@ -128,51 +185,78 @@ void PosixEnv::Forget(const std::string& path) {
     }
   }
   // A moved or removed folder takes what is known below it along.
-  auto below = [&path](const std::string& known) {
-    return known == path ||
-           (known.size() > path.size() &&
-            known.compare(0, path.size(), path) == 0 &&
-            known[path.size()] == '/');
-  };
   for (auto i = listings_.begin(); i != listings_.end();) {
-    i = below(i->first) ? listings_.erase(i) : std::next(i);
+    i = AtOrBelow(i->first, path) ? listings_.erase(i) : std::next(i);
   }
   for (auto i = inside_.begin(); i != inside_.end();) {
-    i = below(i->first) ? inside_.erase(i) : std::next(i);
+    i = AtOrBelow(i->first, path) ? inside_.erase(i) : std::next(i);
   }
+  // A link may lead elsewhere now.
+  links_.clear();
 }
 
-void PosixEnv::Learn(const std::string& path) {
+void PosixEnv::Learn(const std::string& path, Kind kind) {
   auto it = listings_.find(ParentOf(path));
   if (it != listings_.end()) {
-    it->second[UpperAscii(LastOf(path))].insert(LastOf(path));
+    it->second[UpperAscii(LastOf(path))][LastOf(path)] = Entry{kind, 0};
+  }
+  // Nothing is known yet of what a new name holds, nor where a link that
+  // led nowhere leads now.
+  for (auto i = listings_.begin(); i != listings_.end();) {
+    i = AtOrBelow(i->first, path) ? listings_.erase(i) : std::next(i);
+  }
+  links_.clear();
+}
+
+void PosixEnv::ForgetModes() {
+  for (auto& [dir, listing] : listings_) {
+    for (auto& [upper, spellings] : listing) {
+      for (auto& [name, entry] : spellings) entry.mode = 0;
+    }
   }
 }
 
 std::string PosixEnv::Resolve(const std::string& name) {
-  struct stat st;
-  return Lookup(name, &st);
+  return Lookup(name, false).path;
 }
 
-std::string PosixEnv::Lookup(const std::string& name, struct stat* st,
-                             bool* found) {
-  bool dummy;
-  bool& exists = found ? *found : dummy;
-  exists = false;
+std::string PosixEnv::Follow(const std::string& link) {
+  auto it = links_.find(link);
+  if (it != links_.end()) return it->second;
+  std::string plain;
+  char* real = realpath(link.c_str(), nullptr);
+  char* real_root = realpath(root_.c_str(), nullptr);
+  if (real != nullptr && real_root != nullptr &&
+      IsBelow(real, real_root, false)) {
+    plain = root_ + std::string(real).substr(std::string(real_root).size());
+  }
+  free(real);
+  free(real_root);
+  return links_.emplace(link, plain).first->second;
+}
+
+PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
+  Found found;
   std::string path = Slashes(name);
   const bool absolute = !path.empty() && path[0] == '/';
   // Names stay inside the data folder, absolute ones inside the temporary
   // folder.
-  if (ClimbsOut(path)) return "";
+  if (ClimbsOut(path)) return found;
   if (absolute && !IsBelow(path, Slashes(SystemTempPath()), false) &&
       !IsBelow(path, FallbackTempPath(), false)) {
-    return "";
+    return found;
   }
 
   // Each component takes the first stored spelling, in byte order, of the
-  // names that match it without regard to case. A name the cached listing
-  // does not know may have been made since by another program.
+  // names that match it without regard to case. While the folders on the
+  // way are plain, the listings answer alone; below a link that leads out
+  // of the data folder (which another name may reach too) or a folder that
+  // cannot be listed, the system is asked.
   std::string base = absolute ? "" : root_;
+  bool listed = true;
+  bool named = false;
+  bool follow = false;     // base is a symbolic link to a folder
+  Entry* entry = nullptr;  // the last component's, while listed and plain
   bool missing = false;
   std::size_t i = 0;
   while (i <= path.size()) {
@@ -181,22 +265,76 @@ std::string PosixEnv::Lookup(const std::string& name, struct stat* st,
     std::string part = path.substr(i, j - i);
     i = j + 1;
     if (part.empty() || part == ".") continue;
-    std::string candidate = base + "/" + part;
-    if (!missing) {
-      const Listing& listing = ListingOf(base.empty() ? "/" : base);
-      auto it = listing.find(UpperAscii(part));
-      struct stat part_st;
-      if (it != listing.end()) {
-        candidate = base + "/" + *it->second.begin();
-      } else if (lstat(candidate.c_str(), &part_st) != 0) {
-        missing = true;
-      }
+    named = true;
+    if (missing) {
+      base += "/" + part;
+      continue;
     }
-    base = candidate;
+    if (follow) {
+      std::string plain = Follow(base);
+      if (plain.empty()) {
+        listed = false;
+      } else {
+        base = plain;
+      }
+      follow = false;
+    }
+    Listing* listing = ListingOf(base.empty() ? "/" : base);
+    Spellings* spellings = nullptr;
+    if (listing != nullptr) {
+      auto it = listing->find(UpperAscii(part));
+      if (it != listing->end()) spellings = &it->second;
+    }
+    entry = nullptr;
+    if (spellings != nullptr) {
+      auto& [spelling, known] = *spellings->begin();
+      base += "/" + spelling;
+      if (known.kind == Kind::kUnknown) {
+        // The listing did not tell: asked once.
+        struct stat link_st;
+        if (lstat(base.c_str(), &link_st) != 0) {
+          missing = true;
+          continue;
+        }
+        known.kind = S_ISLNK(link_st.st_mode) ? Kind::kLink : Kind::kPlain;
+        if (known.kind == Kind::kPlain) known.mode = link_st.st_mode;
+      }
+      if (known.kind == Kind::kLink) {
+        follow = true;
+      } else if (listed) {
+        entry = &known;
+      }
+    } else if (listing != nullptr && listed) {
+      base += "/" + part;
+      missing = true;
+    } else {
+      base += "/" + part;
+      listed = false;
+      struct stat part_st;
+      if (lstat(base.c_str(), &part_st) != 0) missing = true;
+    }
   }
-  if (base.empty()) base = "/";
-  if (!missing) exists = stat(base.c_str(), st) == 0;
-  return base;
+  found.path = base.empty() ? "/" : base;
+  if (missing) {
+    found.maybe_link = false;
+    return found;
+  }
+  if (entry != nullptr || !named) found.maybe_link = false;
+  if (entry != nullptr && (entry->mode != 0 || !status)) {
+    found.exists = true;
+    found.mode = entry->mode;
+    return found;
+  }
+  struct stat st;
+  if (stat(found.path.c_str(), &st) != 0) {
+    // Gone since the folder was read: known gone from now on.
+    if (entry != nullptr && errno == ENOENT) Forget(found.path);
+    return found;
+  }
+  found.exists = true;
+  found.mode = st.st_mode;
+  if (entry != nullptr) entry->mode = st.st_mode;
+  return found;
 }
 
 bool PosixEnv::RealInside(const std::string& path, bool absolute) {
@@ -237,137 +375,191 @@ bool PosixEnv::StaysInside(const std::string& path, bool write_through) {
 
 std::unique_ptr<OsFile> PosixEnv::Open(const std::string& name,
                                        OpenMode mode) {
-  struct stat st;
-  bool exists = false;
-  std::string path = Lookup(name, &st, &exists);
-  if (path.empty() || (exists && S_ISDIR(st.st_mode))) return nullptr;
-  int flags = 0;
-  switch (mode) {
-    case OpenMode::kRead:
-      flags = O_RDONLY;
-      break;
-    case OpenMode::kUpdate:
-      flags = O_RDWR;
-      break;
-    case OpenMode::kWrite:
-      flags = O_WRONLY | O_CREAT | O_TRUNC;
-      break;
-    case OpenMode::kAppend:
-      flags = O_WRONLY | O_CREAT | O_APPEND;
-      break;
+  return OpenFile(name, mode, false);
+}
+
+std::unique_ptr<OsFile> PosixEnv::OpenFile(const std::string& name,
+                                           OpenMode mode, bool only_new) {
+  // A second look only when another program made the name since the
+  // listing was read.
+  for (int look = 0; look < 2; ++look) {
+    Found found = Lookup(name, true);
+    if (found.path.empty() || (found.exists && S_ISDIR(found.mode))) {
+      return nullptr;
+    }
+    if (found.exists && only_new) return nullptr;
+    int flags = 0;
+    switch (mode) {
+      case OpenMode::kRead:
+        flags = O_RDONLY;
+        break;
+      case OpenMode::kUpdate:
+        flags = O_RDWR;
+        break;
+      case OpenMode::kWrite:
+        flags = O_WRONLY | O_CREAT | O_TRUNC;
+        break;
+      case OpenMode::kAppend:
+        flags = O_WRONLY | O_CREAT | O_APPEND;
+        break;
+    }
+    if (!found.exists && !(flags & O_CREAT)) return nullptr;
+    if (mode != OpenMode::kRead) {
+      // A read-only file refuses every writing mode, for root too.
+      if (found.exists && !OwnerWritable(found.mode)) return nullptr;
+      if (!StaysInside(found.path, found.maybe_link)) return nullptr;
+    }
+    // A missing name is created, never opened: whatever took the name since
+    // the Env looked (a file, a link) makes the open fail.
+    if (!found.exists) flags |= O_EXCL;
+    int fd = open(found.path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      const int error = errno;
+      if (found.exists) {
+        if (error == ENOENT) Forget(found.path);
+        return nullptr;
+      }
+      if (error != EEXIST) return nullptr;
+      Learn(found.path, Kind::kUnknown);
+      if (only_new) return nullptr;
+      continue;
+    }
+    if (!found.exists) {
+      Learn(found.path, Kind::kPlain);
+    } else if (mode == OpenMode::kWrite) {
+      ++*changes_;  // cut to nothing
+    }
+    // A file made or cut by this open holds nothing yet.
+    std::int64_t size = !found.exists || mode == OpenMode::kWrite ? 0 : -1;
+    return std::make_unique<PosixFile>(fd, mode == OpenMode::kAppend,
+                                       changes_, size);
   }
-  if (mode != OpenMode::kRead) {
-    // A read-only file refuses every writing mode, for root too.
-    if (exists && !OwnerWritable(st)) return nullptr;
-    if (!StaysInside(path)) return nullptr;
-  }
-  int fd = open(path.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  if (!exists) Learn(path);
-  return std::make_unique<PosixFile>(fd, mode == OpenMode::kAppend);
+  return nullptr;
 }
 
 bool PosixEnv::Exists(const std::string& name) {
-  struct stat st;
-  bool exists = false;
-  Lookup(name, &st, &exists);
-  return exists;
+  return Lookup(name, false).exists;
 }
 
 bool PosixEnv::IsDirectory(const std::string& name) {
-  struct stat st;
-  bool exists = false;
-  Lookup(name, &st, &exists);
-  return exists && S_ISDIR(st.st_mode);
+  Found found = Lookup(name, true);
+  return found.exists && S_ISDIR(found.mode);
 }
 
 bool PosixEnv::IsWritable(const std::string& name) {
-  struct stat st;
-  bool exists = false;
-  Lookup(name, &st, &exists);
-  return exists && OwnerWritable(st);
+  Found found = Lookup(name, true);
+  return found.exists && OwnerWritable(found.mode);
 }
 
 bool PosixEnv::MakeWritable(const std::string& name) {
-  struct stat st;
-  bool exists = false;
-  std::string path = Lookup(name, &st, &exists);
-  if (!exists || !StaysInside(path)) return false;
-  return chmod(path.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
+  Found found = Lookup(name, true);
+  if (!found.exists || !StaysInside(found.path, found.maybe_link)) {
+    return false;
+  }
+  if (chmod(found.path.c_str(), (found.mode & 07777) | S_IRUSR | S_IWUSR) !=
+      0) {
+    if (errno == ENOENT) Forget(found.path);
+    return false;
+  }
+  ForgetModes();
+  return true;
 }
 
 bool PosixEnv::FileSize(const std::string& name, std::int64_t* size) {
+  Found found = Lookup(name, false);
+  // Writes change sizes: they are asked each time.
   struct stat st;
-  bool exists = false;
-  Lookup(name, &st, &exists);
-  if (!exists || S_ISDIR(st.st_mode)) return false;
+  if (!found.exists || stat(found.path.c_str(), &st) != 0 ||
+      S_ISDIR(st.st_mode)) {
+    return false;
+  }
   *size = st.st_size;
   return true;
 }
 
 int PosixEnv::Rename(const std::string& from, const std::string& to) {
-  struct stat st;
-  bool exists = false;
-  std::string src = Lookup(from, &st, &exists);
-  if (!exists) return ENOENT;
-  std::string dst = Lookup(to, &st, &exists);
-  if (dst.empty()) return EACCES;
-  if (exists) return EEXIST;
-  if (!StaysInside(src, false) || !StaysInside(dst, false)) return EACCES;
-  if (rename(src.c_str(), dst.c_str()) != 0) return errno ? errno : 1;
-  Forget(src);
-  Learn(dst);
+  Found src = Lookup(from, false);
+  if (!src.exists) return ENOENT;
+  Found dst = Lookup(to, false);
+  if (dst.path.empty()) return EACCES;
+  if (dst.exists) return EEXIST;
+  if (!StaysInside(src.path, false) || !StaysInside(dst.path, false)) {
+    return EACCES;
+  }
+  int renamed = RenameNoReplace(src.path, dst.path);
+  if (renamed == EEXIST) {
+    Learn(dst.path, Kind::kUnknown);
+  } else if (renamed == ENOENT) {
+    Forget(src.path);
+  }
+  if (renamed != 0) return renamed;
+  Forget(src.path);
+  Learn(dst.path, src.maybe_link ? Kind::kUnknown : Kind::kPlain);
   return 0;
 }
 
 int PosixEnv::Truncate(const std::string& name, std::int64_t size) {
-  struct stat st;
-  bool exists = false;
-  std::string path = Lookup(name, &st, &exists);
-  if (!exists) return ENOENT;
-  if (S_ISDIR(st.st_mode) || !OwnerWritable(st) || !StaysInside(path)) {
+  Found found = Lookup(name, true);
+  if (!found.exists) return ENOENT;
+  if (S_ISDIR(found.mode) || !OwnerWritable(found.mode) ||
+      !StaysInside(found.path, found.maybe_link)) {
     return EACCES;
   }
-  if (truncate(path.c_str(), static_cast<off_t>(size)) != 0) {
-    return errno ? errno : 1;
+  ++*changes_;
+  if (truncate(found.path.c_str(), static_cast<off_t>(size)) != 0) {
+    int error = errno ? errno : 1;
+    if (error == ENOENT) Forget(found.path);
+    return error;
   }
   return 0;
 }
 
 int PosixEnv::Remove(const std::string& name) {
-  struct stat st;
-  bool exists = false;
-  std::string path = Lookup(name, &st, &exists);
-  if (!exists) return ENOENT;
-  if (S_ISDIR(st.st_mode) || !OwnerWritable(st)) return EACCES;
-  if (!StaysInside(path, false)) return EACCES;
-  if (unlink(path.c_str()) != 0) return errno ? errno : 1;
-  Forget(path);
+  Found found = Lookup(name, true);
+  if (!found.exists) return ENOENT;
+  if (S_ISDIR(found.mode) || !OwnerWritable(found.mode)) return EACCES;
+  if (!StaysInside(found.path, false)) return EACCES;
+  if (unlink(found.path.c_str()) != 0) {
+    int error = errno ? errno : 1;
+    if (error == ENOENT) Forget(found.path);
+    return error;
+  }
+  Forget(found.path);
   return 0;
 }
 
 int PosixEnv::MakeDir(const std::string& name) {
-  std::string path = Resolve(name);
-  if (path.empty() || !StaysInside(path, false)) return EACCES;
-  if (mkdir(path.c_str(), 0777) != 0) return errno ? errno : 1;
-  Learn(path);
+  Found found = Lookup(name, false);
+  if (found.path.empty() || !StaysInside(found.path, false)) return EACCES;
+  if (found.exists) return EEXIST;
+  if (mkdir(found.path.c_str(), 0777) != 0) {
+    int error = errno ? errno : 1;
+    if (error == EEXIST) Learn(found.path, Kind::kUnknown);
+    return error;
+  }
+  Learn(found.path, Kind::kPlain);
+  // A folder just made holds nothing.
+  listings_.emplace(found.path, Listing());
   return 0;
 }
 
 int PosixEnv::RemoveDir(const std::string& name) {
-  std::string path = Resolve(name);
-  if (path.empty() || !StaysInside(path, false)) return EACCES;
-  if (rmdir(path.c_str()) != 0) return errno ? errno : 1;
-  Forget(path);
+  Found found = Lookup(name, false);
+  if (found.path.empty() || !StaysInside(found.path, false)) return EACCES;
+  if (rmdir(found.path.c_str()) != 0) {
+    int error = errno ? errno : 1;
+    if (error == ENOENT) Forget(found.path);
+    return error;
+  }
+  Forget(found.path);
   return 0;
 }
 
 bool PosixEnv::CopyFile(const std::string& from, const std::string& to,
                         bool fail_if_exists) {
-  if (fail_if_exists && Exists(to)) return false;
   auto src = Open(from, OpenMode::kRead);
   if (!src) return false;
-  auto dst = Open(to, OpenMode::kWrite);
+  auto dst = OpenFile(to, OpenMode::kWrite, fail_if_exists);
   if (!dst) return false;
   std::vector<char> buf(64 * 1024);
   std::int64_t offset = 0;
@@ -385,27 +577,41 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
                                      int attribute_mask) {
   std::string folder, last;
   SplitPattern(pattern, &folder, &last);
-  std::string dir = Resolve(folder);
+  Found dir = Lookup(folder, false);
   std::vector<DirEntry> out;
-  if (dir.empty()) return out;
-  DIR* d = opendir(dir.c_str());
+  if (!dir.exists) return out;
+  DIR* d = opendir(dir.path.c_str());
   if (!d) return out;
-  while (struct dirent* e = readdir(d)) {
+  // The search reads the whole folder: its listing is renewed on the way,
+  // with the status of every entry it looks at.
+  Listing listing;
+  struct dirent* e;
+  errno = 0;
+  while ((e = readdir(d)) != nullptr) {
     std::string name = e->d_name;
-    if (name == "." || name == ".." || !IsPlainComponent(name) ||
-        !WildcardMatch(last, name)) {
+    if (name == "." || name == "..") {
+      errno = 0;
       continue;
     }
+    Entry& entry = listing[UpperAscii(name)][name];
+    entry.kind = KindOf(e->d_type);
     struct stat st;
-    if (!StatOf(dir + "/" + name, &st)) continue;
-    DirEntry entry;
-    entry.name = name;
-    entry.is_dir = S_ISDIR(st.st_mode);
-    entry.read_only = !OwnerWritable(st);
-    entry.size = st.st_size;
-    if (PassesMask(entry, attribute_mask)) out.push_back(entry);
+    if (IsPlainComponent(name) && WildcardMatch(last, name) &&
+        stat((dir.path + "/" + name).c_str(), &st) == 0) {
+      if (entry.kind == Kind::kPlain) entry.mode = st.st_mode;
+      DirEntry found;
+      found.name = name;
+      found.is_dir = S_ISDIR(st.st_mode);
+      found.read_only = !OwnerWritable(st.st_mode);
+      found.size = st.st_size;
+      if (PassesMask(found, attribute_mask)) out.push_back(found);
+    }
+    errno = 0;
   }
+  bool whole = errno == 0;
   closedir(d);
+  // A folder named through a link is known by its plain path.
+  if (whole && !dir.maybe_link) listings_[dir.path] = std::move(listing);
   SortListing(&out);
   return out;
 }

@@ -1,11 +1,26 @@
 // The Env of POSIX systems (Linux, macOS), rooted at the data folder.
+//
+// A run asks about the same names again and again, and most of what it asks
+// about does not exist. The Env reads each folder once and answers from that
+// listing, which it keeps right across every change made through it:
+//  - a name the listing does not hold, in any letter case, does not exist;
+//  - the type and permissions of a name, once asked, are kept until the name
+//    is changed through the Env (sizes are asked each time);
+//  - a name is created only where nothing is (O_EXCL), and renamed only onto
+//    a free name (RENAME_NOREPLACE), so a name that another program made
+//    since the listing was read is never replaced: the call fails, and the
+//    Env then learns the name.
+// A folder reached through a symbolic link that stays in the data folder is
+// named by its plain path, so both names share what is known of it. Below a
+// link that leads out of it, or a folder that cannot be listed, the Env asks
+// the system about each name.
 #ifndef LABRENA_PLATFORM_POSIX_ENV_H_
 #define LABRENA_PLATFORM_POSIX_ENV_H_
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <map>
-#include <set>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -47,29 +62,70 @@ class PosixEnv : public Env {
   std::string Resolve(const std::string& name);
 
  private:
-  // Resolve, telling whether the name exists (*found) and its status (*st).
-  // A name that would leave the data folder or the temporary folder
-  // resolves to "" and is not found.
-  std::string Lookup(const std::string& name, struct stat* st,
-                     bool* found = nullptr);
-  // Upper-cased name -> the names as stored, in byte order, for one folder.
-  using Listing = std::map<std::string, std::set<std::string>>;
-  const Listing& ListingOf(const std::string& dir);
+  // What a folder's listing tells of an entry, or kUnknown until asked.
+  enum class Kind { kUnknown, kPlain, kLink };
+  static Kind KindOf(unsigned char dirent_type);
+  // One stored spelling of a name in a folder.
+  struct Entry {
+    Kind kind = Kind::kUnknown;
+    // Its type and permission bits once asked (plain entries only); 0 while
+    // not known.
+    mode_t mode = 0;
+  };
+  // The names as stored that differ only in case, in byte order.
+  using Spellings = std::map<std::string, Entry>;
+  // Upper-cased name -> its spellings, for one folder.
+  using Listing = std::map<std::string, Spellings>;
+
+  // What a name stands for.
+  struct Found {
+    std::string path;  // the real path; empty for a name that would leave
+    bool exists = false;
+    mode_t mode = 0;         // when it exists and the status was asked for
+    bool maybe_link = true;  // false when known to be no symbolic link
+  };
+
+  // Resolves a name. With status, the mode of an existing name is filled
+  // in; without, a name that the listings answer for is not asked about. A
+  // name that would leave the data folder or the temporary folder resolves
+  // to "" and does not exist.
+  Found Lookup(const std::string& name, bool status);
+  // The listing of a folder, read once; nullptr when it cannot be read.
+  Listing* ListingOf(const std::string& dir);
+  // The plain path (one without links) of the folder that a symbolic link
+  // leads to, when it lies in the data folder; "" otherwise.
+  std::string Follow(const std::string& link);
+  // A name removed or renamed away: its entry, and all that is known below
+  // it, is dropped.
   void Forget(const std::string& path);
-  void Learn(const std::string& path);
+  // A name made; kind kPlain when this Env made it.
+  void Learn(const std::string& path, Kind kind);
+  // Permissions changed: through a link or a second hard link, another
+  // name's kept mode may have changed too.
+  void ForgetModes();
+  // Open; with only_new, a name that is taken is not opened (a copy that
+  // must not replace).
+  std::unique_ptr<OsFile> OpenFile(const std::string& name, OpenMode mode,
+                                   bool only_new);
   // True when a change at path (a resolved name) stays inside the folder its
   // name was given in: its folder, and with write_through the file that a
   // symbolic link at path points to, are really inside the data folder
   // (relative names) or the temporary folder (absolute names). Renaming or
   // removing a link changes the link only.
-  bool StaysInside(const std::string& path, bool write_through = true);
+  bool StaysInside(const std::string& path, bool write_through);
   bool RealInside(const std::string& path, bool absolute);
 
   std::string root_;
   std::string temp_;
   std::unordered_map<std::string, Listing> listings_;
+  // Symbolic links on the way to folders -> what Follow found.
+  std::unordered_map<std::string, std::string> links_;
   // Folders already known to lie inside (true) or outside (false).
   std::unordered_map<std::string, bool> inside_;
+  // Changes to the contents of files made through this Env so far: an open
+  // file reuses the size it last asked for while the count stands still.
+  std::shared_ptr<std::uint64_t> changes_ =
+      std::make_shared<std::uint64_t>(0);
 };
 
 }  // namespace labrena

@@ -40,9 +40,14 @@ int RetireFile(Env& env, const std::string& name, const std::string& folder) {
     std::string target =
         temp + Format("%s\\%s", folder.c_str(), name.c_str());
     if (attempt > 0) target += Format(".%03d", attempt);
+    // A name the Env knows to be taken is passed over without a move. One
+    // that another program took since fails the move, and the next is tried.
+    if (env.Exists(target)) continue;
     // Every folder on the way below the temporary folder comes into being.
     for (std::size_t i = temp.size(); i < target.size(); ++i) {
-      if (target[i] == '\\') env.MakeDir(target.substr(0, i));
+      if (target[i] == '\\' && !env.Exists(target.substr(0, i))) {
+        env.MakeDir(target.substr(0, i));
+      }
     }
     result = env.Move(name, target);
     if (result == 0) return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "platform/names.h"
@@ -192,15 +193,93 @@ TEST(PosixEnvTest, CaseTwinsResolveToTheFirstSpellingInByteOrder) {
   }
 }
 
+// During a run the Env answers from the folders as it read them and from its
+// own changes. What another program changes meanwhile is seen only once met,
+// and is never replaced.
+TEST(PosixEnvTest, AnotherProgramsChangesAreNeverReplaced) {
+  ScratchFolder s;
+  s.Write("R62/OLD.DAT", "old");
+  s.Write("R62/GONE.DAT", "gone");
+  s.Write("R62/ASKED.DAT", "asked");
+  PosixEnv env(s.data(), s.temp());
+  EXPECT_TRUE(env.Exists("R62\\GONE.DAT"));
+  EXPECT_TRUE(env.IsWritable("R62\\ASKED.DAT"));
+  for (const char* name : {"R62/NEW.DAT", "R62/COPY.DAT", "R62/MOVED.DAT",
+                           "R62/LOCKED.DAT"}) {
+    s.Write(name, "theirs");
+  }
+  s.SetReadOnly("R62/LOCKED.DAT", true);
+  for (const char* name : {"/R62/GONE.DAT", "/R62/ASKED.DAT"}) {
+    ASSERT_EQ(unlink((s.data() + name).c_str()), 0);
+  }
+
+  EXPECT_FALSE(env.Exists("R62\\new.dat"));
+  EXPECT_FALSE(env.Open("R62\\NEW.DAT", OpenMode::kRead));
+  EXPECT_TRUE(env.Exists("R62\\GONE.DAT"));
+  EXPECT_TRUE(env.IsWritable("R62\\ASKED.DAT"));
+  // A file made there is added to, not cut, and keeps its read-only mark;
+  // a copy or a rename onto a name taken since fails.
+  auto file = env.Open("R62\\NEW.DAT", OpenMode::kAppend);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->WriteAt(0, "+ours", 5));
+  EXPECT_TRUE(file->Close());
+  EXPECT_FALSE(env.Open("R62\\LOCKED.DAT", OpenMode::kWrite));
+  EXPECT_FALSE(env.CopyFile("R62\\OLD.DAT", "R62\\COPY.DAT", true));
+  EXPECT_EQ(env.Rename("R62\\OLD.DAT", "R62\\MOVED.DAT"), EEXIST);
+  EXPECT_EQ(s.Read("R62/NEW.DAT"), "theirs+ours");
+  EXPECT_EQ(s.Read("R62/COPY.DAT"), "theirs");
+  EXPECT_EQ(s.Read("R62/MOVED.DAT"), "theirs");
+  EXPECT_EQ(s.Read("R62/OLD.DAT"), "old");
+  EXPECT_EQ(s.Read("R62/LOCKED.DAT"), "theirs");
+
+  // Names met that way are known from then on; so is a file removed
+  // meanwhile, once the Env has found it missing.
+  EXPECT_TRUE(env.Exists("R62\\COPY.DAT"));
+  EXPECT_TRUE(env.Exists("R62\\MOVED.DAT"));
+  for (const char* name : {"R62\\GONE.DAT", "R62\\ASKED.DAT"}) {
+    EXPECT_FALSE(env.Open(name, OpenMode::kRead)) << name;
+    EXPECT_FALSE(env.Exists(name)) << name;
+  }
+  // A search reads the folder again.
+  s.Write("R62/LISTED.DAT", "");
+  EXPECT_EQ(env.List("R62\\*.DAT", 0).size(), 6u);
+  EXPECT_TRUE(env.Exists("R62\\LISTED.DAT"));
+}
+
+// A folder reached through a link that stays in the data folder, and by its
+// own name, is one folder: a change through either name shows through the
+// other.
+TEST(PosixEnvTest, AFolderLinkedFromInsideIsOneFolder) {
+  ScratchFolder s;
+  s.MakeDir("R61");
+  ASSERT_EQ(symlink("R61", (s.data() + "/R63").c_str()), 0);
+  PosixEnv env(s.data(), s.temp());
+  EXPECT_FALSE(env.Exists("R63\\A.DAT"));
+  EXPECT_FALSE(env.Exists("R61\\A.DAT"));
+  auto file = env.Open("r61\\A.DAT", OpenMode::kWrite);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Close());
+  EXPECT_TRUE(env.Exists("r63\\a.dat"));
+  EXPECT_EQ(env.Rename("R63\\A.DAT", "R63\\B.DAT"), 0);
+  EXPECT_FALSE(env.Exists("R61\\A.DAT"));
+  EXPECT_TRUE(env.Exists("R61\\B.DAT"));
+  EXPECT_EQ(env.Remove("R61\\B.DAT"), 0);
+  EXPECT_FALSE(env.Exists("R63\\B.DAT"));
+  EXPECT_TRUE(env.IsDirectory("R63"));
+  EXPECT_FALSE(s.Exists("R61/B.DAT"));
+}
+
 TEST(PosixEnvTest, TruncateCutsBack) {
   ScratchFolder s;
   s.Write("R62/2005.DAT", "0123456789");
+  s.Write("R62/2006.DAT", "0123456789");
+  s.SetReadOnly("R62/2006.DAT", true);
   PosixEnv env(s.data());
   EXPECT_EQ(env.Truncate("r62\\2005.dat", 4), 0);
   EXPECT_EQ(s.Read("R62/2005.DAT"), "0123");
   EXPECT_NE(env.Truncate("R62\\NONE.DAT", 0), 0);
-  s.SetReadOnly("R62/2005.DAT", true);
-  EXPECT_NE(env.Truncate("R62\\2005.DAT", 0), 0);
+  EXPECT_NE(env.Truncate("R62\\2006.DAT", 0), 0);
+  EXPECT_EQ(s.Read("R62/2006.DAT"), "0123456789");
 }
 
 }  // namespace

@@ -95,14 +95,14 @@ TEST(CountersTest, ReadNumberRecord) {
   ScratchFolder s;
   s.Write("N.DAT", "00000000001" "00000000002" "  -12345678" "999999999  "
                    "00000000125");
+  // Record 2 of 11-character records is bytes 22 to 32.
+  s.Write("M.DAT", std::string(22, '9') + "00000000042" + "7");
   EXPECT_EQ(ReadNumberRecord(s.env(), "N.DAT", 1, 11), 2);
   EXPECT_EQ(ReadNumberRecord(s.env(), "N.DAT", 2, 11), 0);  // negative
   EXPECT_EQ(ReadNumberRecord(s.env(), "N.DAT", 3, 11), 0);  // too large
   EXPECT_EQ(ReadNumberRecord(s.env(), "N.DAT", 4, 11), 125);
   EXPECT_EQ(ReadNumberRecord(s.env(), "N.DAT", 5, 11), 0);  // past the end
   EXPECT_EQ(ReadNumberRecord(s.env(), "NONE.DAT", 0, 11), 0);
-  // Record 2 of 11-character records is bytes 22 to 32.
-  s.Write("M.DAT", std::string(22, '9') + "00000000042" + "7");
   EXPECT_EQ(ReadNumberRecord(s.env(), "M.DAT", 2, 11), 42);
 }
 

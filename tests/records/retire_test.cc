@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <memory>
+
+#include "platform/system_env.h"
 #include "records/record_file.h"
 #include "tests/testing/scratch.h"
 
@@ -13,13 +17,38 @@ using Op = FaultEnv::Op;
 TEST(RetireTest, NumbersLaterCopies) {
   ScratchFolder s;
   for (const char* content : {"one", "two", "three"}) {
+    // Each run, with an Env of its own, finds a new F00.DAT.
     s.Write("F00.DAT", content);
-    EXPECT_EQ(RetireFile(s.env(), "F00.DAT"), 0);
+    std::unique_ptr<Env> env = NewSystemEnv(s.data(), s.temp());
+    EXPECT_EQ(RetireFile(*env, "F00.DAT"), 0);
     EXPECT_FALSE(s.Exists("F00.DAT"));
   }
   EXPECT_EQ(s.ReadRetired("F00.DAT"), "one");
   EXPECT_EQ(s.ReadRetired("F00.DAT.001"), "two");
   EXPECT_EQ(s.ReadRetired("F00.DAT.002"), "three");
+}
+
+// The Env answers from the retirement folder's listing as it read it; a
+// name that another program took since is never replaced.
+TEST(RetireTest, ANameTakenSinceTheListingIsPassedOver) {
+  ScratchFolder s;
+  s.Write("F00.DAT", "zero");
+  s.Write("F01.DAT", "one");
+  EXPECT_EQ(RetireFile(s.env(), "F00.DAT"), 0);
+  std::ofstream(s.RetiredPath("F01.DAT"), std::ios::binary) << "theirs";
+  EXPECT_EQ(RetireFile(s.env(), "F01.DAT"), 0);
+  EXPECT_FALSE(s.Exists("F01.DAT"));
+  EXPECT_EQ(s.ReadRetired("F01.DAT"), "theirs");
+  EXPECT_EQ(s.ReadRetired("F01.DAT.001"), "one");
+  EXPECT_EQ(s.ReadRetired("F00.DAT"), "zero");
+
+  // Names known to be taken are passed over without trying them.
+  File again = OpenWrite(s.faults(), "F01.DAT");
+  ASSERT_TRUE(again && again->Write("again") && again->Close());
+  int renames = s.faults().calls(Op::kRename);
+  EXPECT_EQ(RetireFile(s.faults(), "F01.DAT"), 0);
+  EXPECT_EQ(s.faults().calls(Op::kRename) - renames, 1);
+  EXPECT_EQ(s.ReadRetired("F01.DAT.002"), "again");
 }
 
 TEST(RetireTest, MissingNameTouchesNothing) {
@@ -31,9 +60,9 @@ TEST(RetireTest, MissingNameTouchesNothing) {
 TEST(RetireTest, SubfolderAndWholeFolder) {
   ScratchFolder s;
   s.Write("REG\\REGFE.DAT", "fe");
+  s.Write("Temp/a.txt", "a");
   EXPECT_EQ(RetireFile(s.env(), "REG\\REGFE.DAT"), 0);
   EXPECT_EQ(s.ReadRetired("REG/REGFE.DAT"), "fe");
-  s.Write("Temp/a.txt", "a");
   EXPECT_EQ(RetireFile(s.env(), "Temp"), 0);
   EXPECT_FALSE(s.Exists("Temp"));
   EXPECT_EQ(s.ReadRetired("Temp/a.txt"), "a");

@@ -1,37 +1,56 @@
-// Times the conversion of a generated old data folder (steps 1, 2, 3 and 6)
-// against a plain copy of the same folder, for folders of growing size.
+// Times the conversion of a generated old data folder against a plain copy
+// of the same folder, for folders of growing size, and counts the calls each
+// makes per old file.
 //
 //   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLABRENA_BENCHMARKS=ON
 //   cmake --build build --target steps_bench
 //   build/steps_bench [--conv PATH] [--dir DIR] [--rounds N] [WORKERS...]
 //
-// For each size (default 1000, 10000 and 20000 workers, each with 12 monthly
-// receipts and up to 2 per-worker receipt files) it writes a folder below DIR
-// (default $TMPDIR, else /tmp), times `cp -r` of it, then runs
-// `labrena-conv convert --data COPY --step 1 --step 2 --step 3 --step 6` on
-// the copy as a child process with TMPDIR set to a scratch folder beside it,
-// and prints both times, their ratio, the time per worker and the child's
-// peak memory: the best time of N rounds (default 3), each on a fresh copy,
-// and the highest peak. PATH defaults to labrena-conv beside this program.
+// For each size (default 1000, 10000 and 20000 workers, each with 6 monthly
+// receipts over 2 years and up to 2 per-worker receipt files) it writes a
+// folder below DIR (default $TMPDIR, else /tmp), times `cp -r` of it, then
+// runs `labrena-conv convert --data COPY` on the copy as a child process with
+// TMPDIR set to a scratch folder beside it: the steps built so far, named
+// with --step while one is missing, the full run once all six are. It prints
+// both times, their ratio, the time per worker and the child's peak memory:
+// the best time of N rounds (default 3), each on a fresh copy, and the
+// highest peak.
+//
+// Then, untimed, per old file: the system calls of each kind of both, as
+// `strace -c -f` counts them (when strace is on the PATH), and the Env calls
+// of each kind of the conversion, run in a child process through a
+// CountingEnv. PATH defaults to labrena-conv beside this program.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/console_ui.h"
+#include "platform/counting_env.h"
+#include "platform/system_env.h"
+#include "shell/run.h"
 #include "tools/sample/sample.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kMaxRatio = 3.0;
+constexpr double kMaxRatio = 1.5;
 constexpr double kMaxPeakMib = 100.0;
+
+using labrena::CountingEnv;
+using EnvCalls = std::array<std::int64_t, CountingEnv::kKinds>;
 
 struct ChildRun {
   bool ok = false;
@@ -89,6 +108,111 @@ bool Generate(const labrena::sample::SampleOptions& options,
          WEXITSTATUS(status) == 0;
 }
 
+// Converts the folder in a child process through a counting Env, with the
+// retirement folder below retire; the calls come back through a pipe.
+bool CountEnvCalls(const std::string& data, const std::string& retire,
+                   const std::vector<int>& steps, EnvCalls* calls) {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  std::fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    auto base = labrena::NewSystemEnv(data, retire + "/");
+    CountingEnv env(*base);
+    labrena::ConsoleUi ui(labrena::ConsoleUi::Policy::kAsk, stderr, stdin);
+    labrena::Context ctx{env, ui};
+    labrena::RunConversion(ctx, steps);
+    EnvCalls counts;
+    for (int kind = 0; kind < CountingEnv::kKinds; ++kind) {
+      counts[kind] = env.count(static_cast<CountingEnv::Call>(kind));
+    }
+    bool sent = write(fds[1], counts.data(), sizeof(counts)) ==
+                static_cast<ssize_t>(sizeof(counts));
+    _exit(sent && !ui.error_shown() ? 0 : 1);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return false;
+  }
+  bool got = read(fds[0], calls->data(), sizeof(*calls)) ==
+             static_cast<ssize_t>(sizeof(*calls));
+  close(fds[0]);
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0 && got;
+}
+
+// The system calls that `strace -c` summed up in a file, by name.
+std::map<std::string, std::int64_t> ReadSummary(const fs::path& path) {
+  std::map<std::string, std::int64_t> calls;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    // "% time  seconds  usecs/call  calls  [errors]  syscall"
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.size() < 5 || w[0][0] < '0' || w[0][0] > '9' || w.back() == "total") {
+      continue;
+    }
+    calls[w.back()] += std::atoll(w[3].c_str());
+  }
+  return calls;
+}
+
+// The kinds of system calls shown, each with the calls it sums; the rest are
+// shown as "other".
+struct SyscallKind {
+  const char* title;
+  std::vector<const char*> names;
+};
+const std::vector<SyscallKind>& SyscallKinds() {
+  static const std::vector<SyscallKind> kinds = {
+      {"status", {"newfstatat", "fstat", "stat", "lstat", "statx"}},
+      {"open", {"openat", "open"}},
+      {"close", {"close"}},
+      {"data",
+       {"read", "pread64", "write", "pwrite64", "copy_file_range", "sendfile"}},
+      {"rename", {"rename", "renameat", "renameat2"}},
+  };
+  return kinds;
+}
+
+void PrintSyscalls(int workers, const char* program,
+                   const std::map<std::string, std::int64_t>& calls, long files,
+                   double* total_per_file) {
+  std::map<std::string, std::int64_t> rest = calls;
+  std::int64_t total = 0;
+  for (const auto& [name, count] : calls) total += count;
+  *total_per_file = static_cast<double>(total) / files;
+  std::printf("%8d  %-8s %8.2f", workers, program, *total_per_file);
+  for (const SyscallKind& kind : SyscallKinds()) {
+    std::int64_t sum = 0;
+    for (const char* name : kind.names) {
+      auto it = rest.find(name);
+      if (it == rest.end()) continue;
+      sum += it->second;
+      rest.erase(it);
+    }
+    std::printf(" %8.2f", static_cast<double>(sum) / files);
+  }
+  std::int64_t other = 0;
+  for (const auto& [name, count] : rest) other += count;
+  std::printf(" %8.2f\n", static_cast<double>(other) / files);
+}
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    fs::path candidate = fs::path(dir.empty() ? "." : dir) / program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return "";
+}
+
 void FolderSize(const fs::path& dir, long* files, double* mib) {
   *files = 0;
   std::uintmax_t bytes = 0;
@@ -106,6 +230,16 @@ int Usage() {
                "[WORKERS...]\n");
   return 2;
 }
+
+// What one size gave, for the tables after the timings.
+struct Counted {
+  int workers = 0;
+  long files = 0;
+  bool traced = false;
+  std::map<std::string, std::int64_t> cp_calls, conv_calls;
+  bool env_counted = false;
+  EnvCalls env_calls = {};
+};
 
 }  // namespace
 
@@ -135,6 +269,7 @@ int main(int argc, char** argv) {
                  conv.c_str());
     return 2;
   }
+  const std::string strace = FindOnPath("strace");
   std::string pattern = (fs::path(dir) / "labrena-bench-XXXXXX").string();
   if (!mkdtemp(pattern.data())) {
     std::perror("steps_bench: mkdtemp");
@@ -142,9 +277,23 @@ int main(int argc, char** argv) {
   }
   fs::path base = pattern;
 
+  // The steps built so far; all of them make the full run.
+  std::vector<int> steps;
+  std::string step_args, shown = "steps";
+  for (const labrena::ConversionStep& step : labrena::ConversionSteps()) {
+    if (!step.run) continue;
+    steps.push_back(step.number);
+    shown += " " + std::to_string(step.number);
+  }
+  const bool full = steps.size() == labrena::ConversionSteps().size();
+  if (full) shown = "the full run";
+
+  std::printf("%s of labrena-conv against cp -r, best of %d rounds\n",
+              shown.c_str(), rounds);
   std::printf("%8s %7s %8s %9s %10s %6s %11s %9s\n", "workers", "files", "MiB",
               "cp -r s", "convert s", "ratio", "us/worker", "peak MiB");
   int failures = 0;
+  std::vector<Counted> counted;
   for (int workers : sizes) {
     labrena::sample::SampleOptions options;
     options.workers = workers;
@@ -162,6 +311,19 @@ int main(int argc, char** argv) {
     long files = 0;
     double mib = 0;
     FolderSize(source, &files, &mib);
+    std::vector<std::string> convert = {conv, "convert", "--data",
+                                        copy.string()};
+    for (int step : steps) {
+      if (full) break;
+      convert.push_back("--step");
+      convert.push_back(std::to_string(step));
+    }
+    auto fresh_copy = [&] {
+      fs::remove_all(copy);
+      fs::remove_all(retire);
+      fs::create_directories(retire);
+      return Run({"cp", "-r", source.string(), copy.string()}, "").ok;
+    };
 
     // The best of a few rounds: the machine may be busy with other work.
     ChildRun cp, run;
@@ -171,9 +333,7 @@ int main(int argc, char** argv) {
       fs::remove_all(retire);
       fs::create_directories(retire);
       ChildRun c = Run({"cp", "-r", source.string(), copy.string()}, "");
-      ChildRun r = Run({conv, "convert", "--data", copy.string(), "--step", "1",
-                        "--step", "2", "--step", "3", "--step", "6"},
-                       retire.string());
+      ChildRun r = Run(convert, retire.string());
       ok = c.ok && r.ok && fs::exists(copy / "F16.DAT");
       if (round == 0 || c.seconds < cp.seconds) cp = c;
       if (round == 0 || r.seconds < run.seconds) run.seconds = r.seconds;
@@ -188,14 +348,93 @@ int main(int argc, char** argv) {
                 ok ? "" : "  FAILED (exit status or no F16.DAT)");
     std::fflush(stdout);
     failures += !ok;
+
+    // The counts, untimed: strace slows what it watches.
+    Counted c;
+    c.workers = workers;
+    c.files = files;
+    if (ok && !strace.empty()) {
+      fs::path cp_summary = base / "cp.strace",
+               conv_summary = base / "conv.strace";
+      fs::remove_all(copy);
+      bool traced = Run({strace, "-c", "-f", "-o", cp_summary.string(), "cp",
+                         "-r", source.string(), copy.string()},
+                        "")
+                        .ok;
+      fs::remove_all(copy);
+      std::vector<std::string> traced_convert = {strace, "-c", "-f", "-o",
+                                                 conv_summary.string()};
+      traced_convert.insert(traced_convert.end(), convert.begin(),
+                            convert.end());
+      traced =
+          traced && fresh_copy() && Run(traced_convert, retire.string()).ok;
+      if (traced) {
+        c.traced = true;
+        c.cp_calls = ReadSummary(cp_summary);
+        c.conv_calls = ReadSummary(conv_summary);
+      }
+    }
+    if (ok && fresh_copy()) {
+      c.env_counted =
+          CountEnvCalls(copy.string(), retire.string(), steps, &c.env_calls);
+    }
+    counted.push_back(c);
     fs::remove_all(source);
     fs::remove_all(copy);
     fs::remove_all(retire);
   }
   fs::remove_all(base);
+
+  bool calls_over = false;
+  if (strace.empty()) {
+    std::printf("\nsystem calls: strace is not on the PATH\n");
+  } else {
+    std::printf("\nsystem calls per old file (strace -c -f)\n");
+    std::printf("%8s  %-8s %8s", "workers", "program", "total");
+    for (const SyscallKind& kind : SyscallKinds()) {
+      std::printf(" %8s", kind.title);
+    }
+    std::printf(" %8s\n", "other");
+    for (const Counted& c : counted) {
+      if (!c.traced) {
+        std::printf("%8d  not traced\n", c.workers);
+        continue;
+      }
+      double cp_total = 0, conv_total = 0;
+      PrintSyscalls(c.workers, "cp -r", c.cp_calls, c.files, &cp_total);
+      PrintSyscalls(c.workers, "convert", c.conv_calls, c.files, &conv_total);
+      if (conv_total > cp_total) {
+        calls_over = true;
+        std::printf("%8d  calls over target\n", c.workers);
+      }
+    }
+  }
+  std::printf("\nEnv calls per old file of the conversion (CountingEnv)\n");
+  for (const Counted& c : counted) {
+    if (!c.env_counted) {
+      std::printf("%8d  not counted\n", c.workers);
+      continue;
+    }
+    // The kinds of at least one call in a hundred files, then the rest.
+    std::int64_t total = 0, rest = 0;
+    for (std::int64_t n : c.env_calls) total += n;
+    std::printf("%8d  total %.2f:", c.workers,
+                static_cast<double>(total) / c.files);
+    for (int kind = 0; kind < CountingEnv::kKinds; ++kind) {
+      if (c.env_calls[kind] * 100 < c.files) {
+        rest += c.env_calls[kind];
+        continue;
+      }
+      std::printf(" %s %.2f",
+                  CountingEnv::Name(static_cast<CountingEnv::Call>(kind)),
+                  static_cast<double>(c.env_calls[kind]) / c.files);
+    }
+    std::printf(" other %.2f\n", static_cast<double>(rest) / c.files);
+  }
   std::printf(
-      "targets: convert at most %.0f times cp -r; us/worker flat as the folder "
-      "grows; peak memory under %.0f MiB\n",
-      kMaxRatio, kMaxPeakMib);
+      "\ntargets: at most as many system calls per old file as cp -r%s; "
+      "convert at most %.1f times cp -r; us/worker flat as the folder grows; "
+      "peak memory under %.0f MiB\n",
+      calls_over ? " (missed)" : "", kMaxRatio, kMaxPeakMib);
   return failures ? 1 : 0;
 }
