@@ -15,7 +15,8 @@ void ReportFailure(Context& ctx, const std::string& source,
                     Icon::kError, Buttons::kOk);
 }
 
-void ReportNotRetired(Context& ctx, const std::string& name) {
+bool RetireOld(Context& ctx, const std::string& name) {
+  if (RetireFile(ctx.env, name) == 0) return true;
   std::string folder = TempFolder(ctx.env) + kRetireFolder;
   ctx.ui.MessageBox(
       "Convers\xE3o",
@@ -24,6 +25,8 @@ void ReportNotRetired(Context& ctx, const std::string& name) {
              "pr\xF3xima vez.",
              name.c_str(), folder.c_str(), name.c_str()),
       Icon::kError, Buttons::kOk);
+  ctx.notes.Kept(name);
+  return false;
 }
 
 bool RenameOldFile(Context& ctx, const std::string& from,
@@ -57,16 +60,15 @@ bool Settle(Context& ctx, Outputs& outputs, const std::string& source,
     ctx.notes.Kept(source);
     return false;
   }
-  int away = put_away ? put_away() : RetireFile(ctx.env, source);
-  if (away != 0) {
-    // Converting it again next time must not find its records already
-    // written.
+  // Converting it again next time must not find its records already
+  // written.
+  if (!put_away && !RetireOld(ctx, source)) {
     outputs.Undo();
-    if (put_away) {
-      ReportFailure(ctx, source, target);
-    } else {
-      ReportNotRetired(ctx, source);
-    }
+    return false;
+  }
+  if (put_away && put_away() != 0) {
+    outputs.Undo();
+    ReportFailure(ctx, source, target);
     ctx.notes.Kept(source);
     return false;
   }

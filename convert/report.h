@@ -17,9 +17,10 @@ namespace labrena {
 // source stays in the data folder.
 void ReportFailure(Context& ctx, const std::string& source,
                    const std::string& target);
-// Tells the user that name could not be moved out of the data folder into
-// the retirement folder.
-void ReportNotRetired(Context& ctx, const std::string& name);
+// Retires an old file or folder of the data folder. When it cannot be moved
+// into the retirement folder, the user is told, it stays and the run notes
+// it. True when it was retired.
+bool RetireOld(Context& ctx, const std::string& name);
 
 // Gives an old file the name a later step looks for it under. A rename onto
 // an existing name leaves both files as they are; a rename that fails for

@@ -144,11 +144,7 @@ void ConvertRegisterFile(Context& ctx, const RegisterFormat& format) {
   std::string new_name = Format("F3%02d.DAT", format.number);
   // An existing new file is kept as it is; the old file is retired anyway.
   if (env.Exists(new_name)) {
-    if (env.Exists(format.old_name) &&
-        RetireFile(env, format.old_name) != 0) {
-      ReportNotRetired(ctx, format.old_name);
-      ctx.notes.Kept(format.old_name);
-    }
+    if (env.Exists(format.old_name)) RetireOld(ctx, format.old_name);
     return;
   }
   bool failed = false;

@@ -131,12 +131,7 @@ struct RegisterConversion {
 bool ConvertRegister(Context& ctx, const RegisterConversion& conversion) {
   Env& env = ctx.env;
   if (!IsFile(env, conversion.source)) return true;
-  if (env.Exists(conversion.target)) {
-    if (RetireFile(env, conversion.source) == 0) return true;
-    ReportNotRetired(ctx, conversion.source);
-    ctx.notes.Kept(conversion.source);
-    return false;
-  }
+  if (env.Exists(conversion.target)) return RetireOld(ctx, conversion.source);
   bool failed = false;
   File old_file =
       OpenSource(ctx, conversion.source, conversion.target, &failed);
@@ -202,9 +197,7 @@ bool ConvertTaxGuides(Context& ctx) {
       std::string source = dir + "\\" + entry.name;
       std::string target = "R27\\" + entry.name;
       if (!has_folder) {
-        if (RetireFile(env, source) == 0) continue;
-        ReportNotRetired(ctx, source);
-        ctx.notes.Kept(source);
+        if (RetireOld(ctx, source)) continue;
         return false;
       }
       bool failed = false;

@@ -198,9 +198,7 @@ bool ConvertYearReceipts(Context& ctx, File receipt_heads) {
 }
 
 void RetireOldReceipts(Context& ctx) {
-  if (IsFile(ctx.env, kOldReceipts) && RetireFile(ctx.env, kOldReceipts) != 0) {
-    ReportNotRetired(ctx, kOldReceipts);
-  }
+  if (IsFile(ctx.env, kOldReceipts)) RetireOld(ctx, kOldReceipts);
 }
 
 bool ConvertWorkerReceipts(Context& ctx) {

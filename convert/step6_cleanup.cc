@@ -56,7 +56,7 @@ void CleanUpObsoleteFiles(Context& ctx) {
           Icon::kWarning, Buttons::kOk);
       continue;
     }
-    if (RetireFile(env, folder) != 0) ReportNotRetired(ctx, folder);
+    RetireOld(ctx, folder);
   }
 }
 
