@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
+#else
+#include <csignal>
 #endif
 
 #include "platform/console_ui.h"
@@ -125,6 +127,11 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace labrena;
+#ifndef _WIN32
+  // A reader of the messages that goes away (labrena-conv ... | head) must
+  // not stop a conversion half done: the messages are then lost instead.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::vector<std::string> args = Arguments(argc, argv);
   if (args.size() < 2) return Usage(nullptr);
   const std::string& command = args[1];
