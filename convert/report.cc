@@ -40,6 +40,34 @@ bool RenameOldFile(Context& ctx, const std::string& from,
   return false;
 }
 
+bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,
+                   const std::string& old_copy) {
+  if (env.Rename(name, old_copy) != 0) return false;
+  if (env.Rename(copy, name) != 0) {
+    env.Rename(old_copy, name);
+    return false;
+  }
+  env.Remove(old_copy);
+  return true;
+}
+
+bool EditInCopy(Env& env, const std::string& name,
+                const std::function<bool(FileStream* copy)>& edit) {
+  if (!env.Exists(name)) return false;
+  std::string stem = name.substr(0, name.rfind('.'));
+  std::string copy = stem + ".TMP", old_copy = stem + ".OLD";
+  for (const std::string& left : {copy, old_copy}) {
+    if (env.Exists(left)) env.Remove(left);
+  }
+  if (!env.CopyFile(name, copy, true)) return false;
+  File file = OpenUpdate(env, copy);
+  bool edited = file && edit(file.get()) && file->Close();
+  if (edited && ReplaceByCopy(env, name, copy, old_copy)) return true;
+  CloseFile(file);
+  env.Remove(copy);
+  return false;
+}
+
 File OpenSource(Context& ctx, const std::string& source,
                 const std::string& target, bool* failed) {
   File file = OpenRead(ctx.env, source);

@@ -29,6 +29,18 @@ bool RetireOld(Context& ctx, const std::string& name);
 bool RenameOldFile(Context& ctx, const std::string& from,
                    const std::string& to);
 
+// Puts an edited copy in the place of a file, by way of old_copy; false
+// when the file is still the one it was.
+bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,
+                   const std::string& old_copy);
+
+// Edits a file in a copy (the name with the extension TMP) that takes its
+// place (by way of the extension OLD) only when edit succeeds and the copy
+// is written; false when the file is still the one it was. A copy or old
+// file that an earlier run left is removed first.
+bool EditInCopy(Env& env, const std::string& name,
+                const std::function<bool(FileStream* copy)>& edit);
+
 // Opens an old file (binary) for reading. A file that exists but cannot be
 // opened is told, kept and noted (*failed); a missing one is simply none.
 File OpenSource(Context& ctx, const std::string& source,

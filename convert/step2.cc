@@ -9,32 +9,6 @@
 
 namespace labrena {
 
-std::string BuildRecord(std::string_view old_record,
-                        std::span<const NewField> fields,
-                        std::initializer_list<std::string_view> computed) {
-  std::string record;
-  auto next = computed.begin();
-  for (const NewField& field : fields) {
-    std::string_view value;
-    if (field.from == kComputed) {
-      if (next != computed.end()) value = *next++;
-    } else if (field.length > 0 &&
-               static_cast<std::size_t>(field.from) < old_record.size()) {
-      value = old_record.substr(static_cast<std::size_t>(field.from),
-                                static_cast<std::size_t>(field.length));
-    }
-    std::size_t width = static_cast<std::size_t>(field.width);
-    std::size_t start = record.size();
-    record.append(CText(value).substr(0, width));
-    record.resize(start + width, ' ');
-  }
-  return record;
-}
-
-bool IsFile(Env& env, const std::string& name) {
-  return env.Exists(name) && !env.IsDirectory(name);
-}
-
 void ConvertSecondStep(Context& ctx) {
   // After a failure in the first step its old files wait for the next run,
   // and so does this step: the worker register needs both FY0.DAT and the

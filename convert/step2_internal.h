@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/layout.h"
 #include "convert/report.h"
 #include "fields/text.h"
 #include "platform/context.h"
@@ -20,33 +21,6 @@
 #include "records/record_file.h"
 
 namespace labrena {
-
-
-// One field of a new record: its width, and the characters of the old record
-// it holds (from, length), left-justified and blank-padded. A length of 0
-// gives blanks; from == kComputed takes the next value the step works out.
-struct NewField {
-  int width;
-  int from;
-  int length;
-};
-constexpr int kComputed = -1;
-
-template <std::size_t N>
-constexpr int RecordLength(const NewField (&fields)[N]) {
-  int length = 0;
-  for (const NewField& field : fields) length += field.width;
-  return length;
-}
-
-// Builds a new record from an old one through a layout table. Every value is
-// C text (it ends at a zero byte), cut or padded to its field's width.
-std::string BuildRecord(std::string_view old_record,
-                        std::span<const NewField> fields,
-                        std::initializer_list<std::string_view> computed = {});
-
-// True when the name is a file of the data folder (not a folder).
-bool IsFile(Env& env, const std::string& name);
 
 // The sub-steps, in the order the step runs them. Those that write return
 // false after a failure they have reported; the step then ends, and the old

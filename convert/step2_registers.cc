@@ -116,39 +116,6 @@ std::string F02Record(std::string_view old) {
   return BuildRecord(old, kF02Fields, {AddressLine(old)});
 }
 
-struct RegisterConversion {
-  const char* source;
-  std::size_t old_length;
-  const char* target;
-  std::size_t new_length;
-  std::string (*convert)(std::string_view old);
-  bool first_only;
-};
-
-// Converts the records of source into target when target does not exist
-// yet, then retires source also when target existed (the retired copy keeps
-// its content).
-bool ConvertRegister(Context& ctx, const RegisterConversion& conversion) {
-  Env& env = ctx.env;
-  if (!IsFile(env, conversion.source)) return true;
-  if (env.Exists(conversion.target)) return RetireOld(ctx, conversion.source);
-  bool failed = false;
-  File old_file =
-      OpenSource(ctx, conversion.source, conversion.target, &failed);
-  if (!old_file) return !failed;
-  Outputs outputs(env, conversion.new_length);
-  FileStream* out = outputs.Get(conversion.target);
-  RecordReader reader(old_file.get(), conversion.old_length);
-  std::string old;
-  while (out != nullptr && reader.Next(&old) &&
-         outputs.Write(out, conversion.convert(old)) &&
-         !conversion.first_only) {
-  }
-  SourceRead read{reader.failed(), reader.repaired()};
-  CloseFile(old_file);
-  return Settle(ctx, outputs, conversion.source, conversion.target, read);
-}
-
 // The year at the start of a guide file's name, kept to four digits.
 int NameYear(const std::string& name) {
   return static_cast<int>(std::clamp<std::int64_t>(ReadLong(name), -999, 9999));
@@ -221,23 +188,23 @@ bool ConvertTaxGuides(Context& ctx) {
 
 bool ConvertUnionRegister(Context& ctx) {
   return ConvertRegister(ctx, {"F306.DAT", 654, "F01R0.DAT",
-                               RecordLength(kUnionFields), UnionRecord, false});
+                               RecordLength(kUnionFields), EveryRecord(UnionRecord)});
 }
 
 bool ConvertF07Register(Context& ctx) {
   return ConvertRegister(ctx, {"F307.DAT", 212, "F07R0.DAT",
-                               RecordLength(kF07Fields), F07Record, false});
+                               RecordLength(kF07Fields), EveryRecord(F07Record)});
 }
 
 bool ConvertResponsible(Context& ctx) {
   return ConvertRegister(
       ctx, {"F305.DAT", 354, "F08R1.DAT", RecordLength(kResponsibleFields),
-            ResponsibleRecord, true});
+            EveryRecord(ResponsibleRecord), kFirstRecordOnly});
 }
 
 bool ConvertF02Register(Context& ctx) {
   return ConvertRegister(ctx, {"F302.DAT", 653, "F02R1.DAT",
-                               RecordLength(kF02Fields), F02Record, false});
+                               RecordLength(kF02Fields), EveryRecord(F02Record)});
 }
 
 bool MoveCounters(Context& ctx) {

@@ -288,18 +288,6 @@ void EditWorkers(FileStream* workers, Register& jobs, Register& schedules) {
   }
 }
 
-// Puts the edited copy in the place of the worker register; false when the
-// register is still the old one.
-bool ReplaceWorkers(Env& env) {
-  if (env.Rename(kWorkerFile, kOldCopy) != 0) return false;
-  if (env.Rename(kWorkCopy, kWorkerFile) != 0) {
-    env.Rename(kOldCopy, kWorkerFile);
-    return false;
-  }
-  env.Remove(kOldCopy);
-  return true;
-}
-
 // Sets the counters of the registers built; false when one was not set.
 bool SetCounters(Context& ctx, const Register& jobs,
                  const Register& schedules) {
@@ -357,7 +345,7 @@ void ConvertJobsAndSchedules(Context& ctx) {
     failed = !workers->Close();
     for (Register* reg : registers) failed = !reg->Close() || failed;
     failed = failed || !SetCounters(ctx, jobs, schedules) ||
-             !ReplaceWorkers(env);
+             !ReplaceByCopy(env, kWorkerFile, kWorkCopy, kOldCopy);
   }
   if (!failed) return;
 

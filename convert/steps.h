@@ -12,6 +12,9 @@ void ConvertRegisterFiles(Context& ctx);
 void ConvertSecondStep(Context& ctx);
 // Step 3: job and work-schedule registers from the worker register.
 void ConvertJobsAndSchedules(Context& ctx);
+// Step 4: tax-guide patch, employer, worker and dependant registers,
+// receipts and the rubric table.
+void ConvertFourthStep(Context& ctx);
 // Step 6: clean-up of obsolete files.
 void CleanUpObsoleteFiles(Context& ctx);
 

@@ -104,13 +104,20 @@ void ConsoleUi::PaintStatus(bool force) {
   auto now = std::chrono::steady_clock::now();
   if (!force && status_shown_ && now - last_paint_ < kStatusInterval) return;
   last_paint_ = now;
-  std::fprintf(err_, "\r\033[K%s", Cp1252ToUtf8(status_).c_str());
+  std::string line = status_;
+  if (total_ > 0) {
+    line.erase(line.find_last_not_of(' ') + 1);
+    line += " (" + std::to_string(done_) + " de " + std::to_string(total_) + ")";
+  }
+  std::fprintf(err_, "\r\033[K%s", Cp1252ToUtf8(line).c_str());
   std::fflush(err_);
   status_shown_ = true;
 }
 
 void ConsoleUi::SetStatus(const std::string& text) {
   status_ = text;
+  if (!count_pending_) total_ = 0;
+  count_pending_ = false;
   controls_[kStatusControl] = text;
   if (text.empty()) {
     ClearStatusLine();
@@ -119,8 +126,15 @@ void ConsoleUi::SetStatus(const std::string& text) {
   }
 }
 
+void ConsoleUi::ShowCount(std::int64_t done, std::int64_t total) {
+  done_ = done;
+  total_ = total;
+  count_pending_ = true;
+}
+
 void ConsoleUi::ShowProgress(int step) {
   status_ = "Passo " + std::to_string(step) + " de 6";
+  total_ = 0;
   PaintStatus(true);
 }
 

@@ -6,6 +6,7 @@
 #define LABRENA_PLATFORM_CONSOLE_UI_H_
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -26,6 +27,8 @@ class ConsoleUi : public Ui {
                     Icon icon, Buttons buttons,
                     int default_button = 0) override;
   void SetStatus(const std::string& text) override;
+  // At a terminal, the next status text also shows "(done de total)".
+  void ShowCount(std::int64_t done, std::int64_t total) override;
   int PeekMessage2() override;
   int SetWaitCursor() override { return 0; }
   void RestoreCursor(int) override {}
@@ -51,6 +54,8 @@ class ConsoleUi : public Ui {
   bool error_shown_ = false;
   bool status_shown_ = false;
   std::string status_;
+  std::int64_t done_ = 0, total_ = 0;  // the count of the status line's file
+  bool count_pending_ = false;          // given for the next status text
   std::chrono::steady_clock::time_point last_paint_;
   std::map<int, std::string> controls_;
 };

@@ -40,8 +40,12 @@ void FaultEnv::FailAll(Op op, bool on) {
   }
 }
 
-void FaultEnv::FailOpenOf(const std::string& name) {
-  fail_open_.insert(UpperAscii(name));
+void FaultEnv::FailOpenOf(const std::string& name, bool on) {
+  if (on) {
+    fail_open_.insert(UpperAscii(name));
+  } else {
+    fail_open_.erase(UpperAscii(name));
+  }
 }
 
 int FaultEnv::calls(Op op) const {

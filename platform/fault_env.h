@@ -34,7 +34,7 @@ class FaultEnv : public Env {
   // folder) fail as between two file systems.
   void SetOtherFileSystem(bool on) { other_file_system_ = on; }
   // Opens of this name (as the core spells it, any case) fail.
-  void FailOpenOf(const std::string& name);
+  void FailOpenOf(const std::string& name, bool on = true);
   // After this many more bytes, every write fails (the disk is full).
   void DiskFullAfter(std::int64_t bytes) { disk_left_ = bytes; }
   int calls(Op op) const;

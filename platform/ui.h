@@ -4,6 +4,7 @@
 #ifndef LABRENA_PLATFORM_UI_H_
 #define LABRENA_PLATFORM_UI_H_
 
+#include <cstdint>
 #include <string>
 
 namespace labrena {
@@ -29,6 +30,10 @@ class Ui {
 
   // Sets the status line (control 100); an empty text clears it.
   virtual void SetStatus(const std::string& text) = 0;
+
+  // How far the work on the file that the next status text names has come:
+  // done of total records. Only a front end that shows it needs it.
+  virtual void ShowCount(std::int64_t /*done*/, std::int64_t /*total*/) {}
 
   // Repaint-only pump: paints pending paint messages, discards all other
   // input, and puts the wait cursor back. Always returns 0.

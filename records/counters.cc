@@ -27,7 +27,19 @@ int MacroCodeCad(Context& ctx, const std::string& first_name,
   std::string key =
       Format("%-10s%-10s", first_name.c_str(), counter_name.c_str());
   std::int64_t n = -1;
-  FindKeyByName(ctx, kCountersFile, kCounterRecord, &n, key, 0, kKeyLength);
+  // A counters file that cannot be read is not one without the counter:
+  // adding the counter again would give it twice.
+  File counters;
+  if (ctx.env.Exists(kCountersFile)) {
+    counters = OpenRead(ctx.env, kCountersFile);
+    if (!counters) {
+      ReportOpenError(ctx);
+      return 0;
+    }
+  }
+  FindKey(ctx, counters.get(), kCountersFile, kCounterRecord, &n, key, 0,
+          kKeyLength);
+  CloseFile(counters);
 
   if (mode == 2) {
     std::string record =

@@ -98,6 +98,8 @@ int FileBusy(Context& ctx, const std::string& name, int mode) {
   return mode == 2 ? 0 : 1;
 }
 
+void ReportOpenError(Context& ctx) { ShowError(ctx, kSharingText); }
+
 File FOpen2(Context& ctx, const std::string& name, std::int64_t l,
             std::int64_t* n, int intent, int /*slot_search*/) {
   Env& env = ctx.env;
@@ -136,7 +138,7 @@ File FOpen2(Context& ctx, const std::string& name, std::int64_t l,
   FileBusy(ctx, name, 2);
   File file = OpenAppend(env, name);
   if (!file) {
-    ShowError(ctx, kSharingText);
+    ReportOpenError(ctx);
     return nullptr;
   }
   file->SeekEnd();

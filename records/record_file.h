@@ -46,6 +46,10 @@ constexpr int kAddRecord = 1;
 constexpr std::int64_t kGrowLimit = 2000000000;
 constexpr std::int64_t kAskLimit = 384000000;
 
+// Tells the user that a record file could not be opened for writing (the
+// message of FOpen2).
+void ReportOpenError(Context& ctx);
+
 // Prepares a file for adding a record (intent 1) or rewriting record *n.
 // On success the file is positioned for the record and *n holds its number.
 File FOpen2(Context& ctx, const std::string& name, std::int64_t l,

@@ -9,7 +9,7 @@ const std::vector<ConversionStep>& ConversionSteps() {
       {1, ConvertRegisterFiles},
       {2, ConvertSecondStep},
       {3, ConvertJobsAndSchedules},
-      {4, nullptr},
+      {4, ConvertFourthStep},
       {5, nullptr},
       {6, CleanUpObsoleteFiles},
   };

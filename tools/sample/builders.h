@@ -58,7 +58,8 @@ inline constexpr int kWorkerItemDefaults[40] = {
 // A random item block of group1 + group2 items. defaults[i] is the default
 // code of item i when its code field is blank (0 or less: no usable default,
 // so every valued item there gets a code). With fill_all every item has a
-// positive value, more than the 24 entries a new block holds.
+// positive value, more than the 24 entries a new block holds. Now and then
+// group 2 holds an INSS contribution with the deduction it settles.
 ItemBlock RandomItems(Random& random, int group1, int group2,
                       const int* defaults, bool fill_all);
 

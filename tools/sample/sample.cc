@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "tools/sample/builders.h"
+#include "tools/template/rubric_template.h"
 
 namespace labrena {
 namespace sample {
@@ -136,6 +137,12 @@ void EmitFiles(const SampleFolder& f, Sink& sink) {
     end(file);
   };
 
+  auto whole = [&sink](const std::string& file, const std::string& bytes) {
+    sink.Begin(file);
+    sink.Write(bytes);
+    sink.End();
+  };
+
   for (const char* folder : {"R27", "R61", "R62"}) sink.Folder(folder);
 
   separated("FX0.DAT", f.employers, kFx0Widths);
@@ -181,16 +188,10 @@ void EmitFiles(const SampleFolder& f, Sink& sink) {
   records("F308.DAT", f.leaves);
   records("F309.DAT", f.holidays);
   records("C04B.DAT", f.rubrics);
-  for (const NamedFile& file : f.temp_files) {
-    sink.Begin(file.name);
-    sink.Write(file.bytes);
-    sink.End();
-  }
-  for (const NamedFile& file : f.obsolete_files) {
-    sink.Begin(file.name);
-    sink.Write(file.bytes);
-    sink.End();
-  }
+  whole(tmpl::kRubricTemplateName, f.rubric_template);
+  whole("D11.DEN", f.d11);
+  for (const NamedFile& file : f.temp_files) whole(file.name, file.bytes);
+  for (const NamedFile& file : f.obsolete_files) whole(file.name, file.bytes);
 }
 
 class MemorySink {

@@ -215,6 +215,8 @@ struct SampleFolder {
   std::vector<std::string> departments;          // F307.DAT, 212 each
   std::array<std::string, 7> counters;           // CONFIGA.DAT, 11 each
   std::vector<std::string> rubrics;              // C04B.DAT, 80 each
+  std::string rubric_template;                   // F31R0.DA3, as shipped
+  std::string d11;                               // D11.DEN, a few bytes
   std::vector<std::string> leaves;               // F308.DAT, 46 each
   std::vector<std::string> holidays;             // F309.DAT, 60 each
   std::vector<NamedFile> temp_files;             // below Temp

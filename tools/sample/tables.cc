@@ -1,10 +1,12 @@
 // Tables of the sample folder: the old counters (CONFIGA.DAT), the rubric
-// table (C04B.DAT), leaves (F308.DAT), holidays (F309.DAT), the Temp folder
-// and the files of earlier versions that no longer have any use.
+// table (C04B.DAT) with the product's template of the new one (F31R0.DA3),
+// leaves (F308.DAT), holidays (F309.DAT), the Temp folder, D11.DEN and the
+// files of earlier versions that no longer have any use.
 #include <cstdio>
 
 #include "tools/sample/builders.h"
 #include "tools/sample/vocabulary.h"
+#include "tools/template/rubric_template.h"
 
 namespace labrena {
 namespace sample {
@@ -29,6 +31,12 @@ void BuildCounters(SampleFolder* folder) {
 }
 
 void BuildRubrics(Random& random, SampleFolder* folder) {
+  // The one-character flags and the two-digit number as users left them:
+  // the codes the current version knows, and some it does not.
+  static constexpr const char* kFirstFlags[] = {"1", "2", "S", "N"};
+  static constexpr const char* kOtherFlags[] = {"1", "2", "3", "S", "N"};
+  static constexpr const char* kNumbers[] = {"00", "01", "02", "05", "07",
+                                             "10", "30", "35", "99", "04"};
   for (const RubricText& rubric : kRubrics) {
     char code[48];
     std::snprintf(code, sizeof(code), "%04d", rubric.code);
@@ -36,14 +44,13 @@ void BuildRubrics(Random& random, SampleFolder* folder) {
     r.Put(0, 4, code)
         .Put(4, 30, rubric.text)
         .Put(34, 1, std::string(1, rubric.sign))
-        .Put(35, 1, random.OneIn(2) ? "S" : "N")
-        .Put(36, 1, random.OneIn(2) ? "S" : "N")
-        .Put(37, 1, "S")
+        .Put(35, 1, random.Pick(kFirstFlags))
+        .Put(36, 1, random.Pick(kOtherFlags))
+        .Put(37, 1, random.Pick(kOtherFlags))
         .Put(38, 1, "N")
         .Put(39, 1, "1")
-        .Put(41, 2, rubric.code == 61 ? "01" : "00");
-    if (rubric.code == 40) r.Put(43, 14, "1,50");
-    if (rubric.code == 42) r.Put(43, 14, "2,00");
+        .Put(41, 2, rubric.code == 61 ? "01" : random.Pick(kNumbers))
+        .Put(43, 14, rubric.factor);
     std::string text = r.text();
     if (rubric.code == 215) text.back() = '+';
     folder->rubrics.push_back(text);
@@ -118,6 +125,8 @@ void BuildTables(const SampleOptions& options, SampleFolder* folder) {
   Random random = FamilyRandom(options, 3);
   BuildCounters(folder);
   BuildRubrics(random, folder);
+  folder->rubric_template = tmpl::RubricTemplate();
+  folder->d11 = "Labrena 4 - D11.DEN\r\nDenomina\xE7\xF5\x65s de 1999.\r\n";
   BuildLeaves(random, folder);
   BuildHolidays(folder);
   BuildTempFiles(folder);

@@ -170,14 +170,21 @@ std::string RandomDate(Random& random, int first_year, int last_year) {
 
 namespace {
 
-// Item codes of the old payroll, the ones the new codes are mapped from
-// among them.
-constexpr int kItemCodes[] = {1,   2,   3,   4,   5,   6,   12,  13,  14,
-                              15,  18,  19,  20,  21,  50,  51,  53,  57,
-                              58,  61,  64,  100, 102, 190, 191, 193, 194,
-                              196, 197, 198, 199, 201, 202, 205, 207, 210};
+// Item codes of the old payroll: codes the second step maps to others, and
+// codes it keeps: standard rubrics, 183 and 189 (which the fourth step
+// drops), user rubrics of C04B.DAT, and 71 and 72, which no table holds.
+constexpr int kItemCodes[] = {
+    1,   2,   3,   4,   5,   6,   12,  13,  14,  15,  18,  19,  20,  21,
+    41,  43,  50,  51,  53,  57,  58,  59,  60,  61,  64,  70,  71,  72,
+    90,  100, 102, 141, 152, 156, 157, 183, 189, 190, 191, 193, 194, 196,
+    197, 198, 199, 201, 202, 203, 204, 205, 207, 210, 220, 230};
 constexpr const char* kReferences[] = {"",  "",     "",   "30", "220",
                                        "8", "10,5", "44", "1",  "12,00"};
+// The share of a pension (rubric 61) and the rate of an INSS contribution
+// (152, 196 before the second step), as users typed them; a blank rate
+// counts as 11.
+constexpr const char* kPensionShares[] = {"30", "20", "15,5", "1", "33.3"};
+constexpr const char* kInssRates[] = {"11.0", "11,0", "11", "", "8", "9"};
 
 std::string ItemText(const std::string& reference, const std::string& value,
                      int code) {
@@ -195,6 +202,40 @@ std::string ValueField(Random& random, std::int64_t cents) {
   return random.OneIn(2) ? PadLeft(text, 12) : Pad(text, 12);
 }
 
+void PutItem(Random& random, int i, const std::string& reference,
+             std::int64_t cents, int code, ItemBlock* block) {
+  block->text.replace(20 * static_cast<std::size_t>(i), 20,
+                      ItemText(reference, ValueField(random, cents), code));
+  block->cents[static_cast<std::size_t>(i)] = cents;
+}
+
+// An INSS contribution in group 2, and beside it, as old receipts hold it,
+// the deduction of the same amount (50, or 51 on the thirteenth salary), one
+// that holds more, one that holds part of it, or none.
+void PutContribution(Random& random, int group1, int group2, ItemBlock* block) {
+  int at = group1 + random.Uniform(group2);
+  int cents = random.Range(1000, 60000);
+  PutItem(random, at, random.Pick(kInssRates), cents,
+          random.OneIn(2) ? 152 : 196, block);
+  int beside = group1 + (at - group1 + 1 + random.Uniform(group2 - 1)) % group2;
+  int deduction = random.OneIn(2) ? 50 : 51;
+  switch (random.Uniform(4)) {
+    case 0:
+      PutItem(random, beside, "", cents, deduction, block);
+      break;
+    case 1:
+      PutItem(random, beside, "", cents + random.Range(100, 20000), deduction,
+              block);
+      break;
+    case 2:
+      PutItem(random, beside, "", random.Range(100, cents - 1), deduction,
+              block);
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
 ItemBlock RandomItems(Random& random, int group1, int group2,
@@ -205,6 +246,8 @@ ItemBlock RandomItems(Random& random, int group1, int group2,
     int code = random.Pick(kItemCodes);
     std::string reference = random.Pick(kReferences);
     if (code == 14 || code == 15) reference = random.OneIn(2) ? "220" : "110";
+    if (code == 61) reference = random.Pick(kPensionShares);
+    if (code == 152 || code == 196) reference = random.Pick(kInssRates);
     std::int64_t cents = random.Range(100, 450000);
     int kind = fill_all ? random.Range(60, 91) : random.Uniform(100);
     if (kind < 60) {  // an unused item: all blank
@@ -224,6 +267,9 @@ ItemBlock RandomItems(Random& random, int group1, int group2,
     }
     block.text += ItemText(reference, ValueField(random, cents), code);
     block.cents.push_back(cents);
+  }
+  if (group2 > 1 && random.OneIn(3)) {
+    PutContribution(random, group1, group2, &block);
   }
   return block;
 }

@@ -202,11 +202,15 @@ inline constexpr const char* kUnions[] = {
     "SIND RODOVI\xC1RIOS",
 };
 
-// Rubric descriptions of the old rubric table: code, text, sign.
+// Rubrics of the old rubric table: code, text, sign and the factor of
+// overtime. The standard ones, the user's own (41, 43, 59, 60, 141, 156, 157,
+// those of 200 and more, and 12, 14, 18, 70 and 90, which the current version
+// does not know), and 40 and 42 with the factors that make them standard.
 struct RubricText {
   int code;
   const char* text;
   char sign;
+  const char* factor = "";
 };
 
 inline constexpr RubricText kRubrics[] = {
@@ -216,16 +220,28 @@ inline constexpr RubricText kRubrics[] = {
     {12, "INSS", '-'},
     {14, "HORAS EXTRAS", '+'},
     {18, "VALE TRANSPORTE", '-'},
-    {40, "HORAS EXTRAS 50% DOMINGO", '+'},
-    {42, "HORAS EXTRAS 100%", '+'},
+    {40, "HORAS EXTRAS 50% DOMINGO", '+', "1,50"},
+    {41, "HORAS EXTRAS 70%", '+', "1,70"},
+    {42, "HORAS EXTRAS 100%", '+', "2,00"},
+    {43, "HORAS EXTRAS 150%", '+', "2,50"},
+    {59, "FALTAS INJUSTIFICADAS", '-'},
+    {60, "ATRASOS", '-'},
     {61, "PENS\xC3O ALIMENT\xCD\x43IA", '-'},
+    {70, "BOLSA DE ESTUDOS", '+'},
+    {90, "SEGURO DE VIDA EM GRUPO", '-'},
+    {141, "AUX\xCDLIO CRECHE", '+'},
+    {156, "HORAS DE SOBREAVISO", '+'},
+    {157, "HORAS DE PRONTID\xC3O", '+'},
     {201, "GRATIFICA\xC7\xC3O", '+'},
     {202, "ADIANTAMENTO QUINZENAL", '-'},
+    {203, "HORA EXTRA NOTURNA", '+'},
+    {204, "horas extras feriados", '+'},
     {205, "CESTA B\xC1SICA", '-'},
     {207, "PLANO DE SA\xDA\x44\x45", '-'},
     {210, "COMISS\xD5\x45S S/ VENDAS", '+'},
     {215, "PR\xCAMIO ASSIDUIDADE", '+'},
     {220, "CONV\xCANIO FARM\xC1\x43IA", '-'},
+    {230, "Hora extra banco de horas", '+'},
 };
 
 inline constexpr const char* kHolidays[] = {
