@@ -5,6 +5,7 @@
 // field, whose first character is a blank only in the old layout, tells the
 // two apart.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,7 +67,10 @@ struct Item {
 // Old item: group digit 0, code 1..3, reference 4..8, value 11..24.
 Item ReadOldItem(std::string_view old) {
   Item item;
-  item.value = ParseAmount(CText(old.substr(11, 14)));
+  std::string_view value = old.substr(11, 14);
+  if (value.find_first_not_of(' ') != std::string_view::npos) {
+    item.value = ParseAmount(CText(value));
+  }
   std::string_view reference = CText(old.substr(4, 5));
   std::size_t first = reference.find_first_not_of(' ');
   item.reference =
@@ -105,7 +109,9 @@ int NewCode(int old_code, ReceiptState& state) {
 
 // A contribution item (152) takes its value from the items 50 and 51 it
 // covers, and turns into its base.
-void ConvertContribution(std::vector<Item>& items, Item& item) {
+using Items = std::array<Item, kReceiptItems>;
+
+void ConvertContribution(Items& items, Item& item) {
   double rest = item.value;
   int sum = 0;
   for (Item& other : items) {
@@ -126,13 +132,28 @@ void ConvertContribution(std::vector<Item>& items, Item& item) {
   item.value = 100 / percent * item.value;
 }
 
-// The 25 characters of a new item; false when it does not fit.
+// The 25 characters of a new item ("%1d%03d%-7s%-14.2lf"); false when it
+// does not fit.
 bool WriteItem(const Item& item, std::string* out) {
   if (item.new_code < 0 || item.new_code > 999) return false;
-  std::string text = Format("%1d%03d%-7s%-14.2lf", item.kind, item.new_code,
-                            item.reference.c_str(), item.value);
-  if (text.size() != kReceiptItemWidth) return false;
-  out->append(text);
+  if (item.kind == 0 && item.new_code == 0 && item.reference.empty() &&
+      item.value == 0) {
+    out->append("0000       0.00          ");
+    return true;
+  }
+  std::string value = FormatCents(item.value);
+  if (item.kind < 0 || item.kind > 9 || item.reference.size() > 7 ||
+      value.size() > 14) {
+    return false;
+  }
+  out->push_back(static_cast<char>('0' + item.kind));
+  out->push_back(static_cast<char>('0' + item.new_code / 100));
+  out->push_back(static_cast<char>('0' + item.new_code / 10 % 10));
+  out->push_back(static_cast<char>('0' + item.new_code % 10));
+  out->append(item.reference);
+  out->append(7 - item.reference.size(), ' ');
+  out->append(value);
+  out->append(14 - value.size(), ' ');
   return true;
 }
 
@@ -151,7 +172,11 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
                     bool* old_layout) {
   const std::int64_t total =
       (file->Size() + layout.length - 1) / layout.length;
-  const std::string shown = name.size() >= 40 ? "" : name;
+  // "Etapa %d/2 - Recibo %s %-10ld", the record number added to the
+  // file's part.
+  const std::string status =
+      Format("Etapa %d/2 - Recibo %s ", state.attempt,
+             name.size() >= 40 ? "" : name.c_str());
   const std::size_t region_at =
       static_cast<std::size_t>(layout.block) - kAmountWidth;
   RecordReader reader(file, static_cast<std::size_t>(layout.length));
@@ -163,8 +188,9 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
     std::int64_t before = reader.repaired();
     if (!reader.Next(&record)) break;
     ctx.ui.ShowCount(n + 1, total);
-    ctx.ui.SetStatus(Format("Etapa %d/2 - Recibo %s %-10ld", state.attempt,
-                            shown.c_str(), static_cast<long>(n)));
+    std::string number = std::to_string(n);
+    if (number.size() < 10) number.resize(10, ' ');
+    ctx.ui.SetStatus(status + number);
     ctx.ui.PeekMessage2();
     if (record.back() == '+') continue;
     references.clear();
@@ -258,10 +284,10 @@ RegionResult ConvertReceiptRegion(std::string_view region,
   std::string_view amount_field = region.substr(0, kAmountWidth);
   if (amount_field[0] != ' ') return RegionResult::kAlreadyConverted;
   double amount = ParseAmount(CText(amount_field));
-  std::vector<Item> items;
+  Items items;
   for (int j = 0; j < kReceiptItems; ++j) {
-    items.push_back(ReadOldItem(
-        region.substr(kAmountWidth + j * kReceiptItemWidth, kReceiptItemWidth)));
+    items[j] = ReadOldItem(
+        region.substr(kAmountWidth + j * kReceiptItemWidth, kReceiptItemWidth));
   }
   for (Item& item : items) {
     if (item.old_code <= 0) continue;
@@ -286,6 +312,7 @@ RegionResult ConvertReceiptRegion(std::string_view region,
     }
   }
   std::string converted = PadText(CutText(FormatNumber(amount, 2), 19), 19);
+  converted.reserve(kReceiptRegion);
   for (const Item& item : items) {
     if (!WriteItem(item, &converted)) return RegionResult::kNoFit;
   }

@@ -99,27 +99,47 @@ std::int64_t ReadLong(std::string_view text) {
 
 double ParseAmount(std::string_view text) {
   text = CText(text).substr(0, 30);
-  // Built from its right end: the rightmost separator is the decimal point,
-  // the others are thousands separators; exponent letters are dropped.
-  std::string reversed;
-  bool have_point = false;
-  for (std::size_t i = text.size(); i-- > 0;) {
+  // The rightmost separator is the decimal point, the others are thousands
+  // separators; exponent letters are dropped.
+  std::size_t point = text.find_last_of(".,");
+  char number[30];
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    if (c == '.' || c == ',') {
-      if (!have_point) reversed += '.';
-      have_point = true;
-    } else if (c != 'e' && c != 'E') {
-      reversed += c;
+    if (i == point) {
+      number[length++] = '.';
+    } else if (c != '.' && c != ',' && c != 'e' && c != 'E') {
+      number[length++] = c;
     }
   }
-  return ReadDouble(std::string(reversed.rbegin(), reversed.rend()));
+  return ReadDouble(std::string_view(number, length));
+}
+
+std::string FormatCents(double x) {
+  // A value within a millionth of a cent of a whole number of cents is far
+  // from the half cents where "%.2f" rounds (the product of x and 100 is
+  // off by far less below 10^13), so that number of cents is the answer.
+  double cents = x * 100;
+  double whole = std::nearbyint(cents);
+  if (!(std::fabs(cents) < 1e13) || std::fabs(cents - whole) >= 1e-6 ||
+      (whole == 0 && std::signbit(x))) {
+    return Format("%.2f", x);
+  }
+  auto n = static_cast<std::int64_t>(std::fabs(whole));
+  std::string out = whole < 0 ? "-" : "";
+  out += std::to_string(n / 100);
+  out += '.';
+  out += static_cast<char>('0' + n / 10 % 10);
+  out += static_cast<char>('0' + n % 10);
+  return out;
 }
 
 std::string FormatNumber(double x, int decimals) {
   if (!(std::fabs(x) < 1e15)) x = 0.0;  // NaN counts as 0 too
   if (decimals > 6) decimals = 6;
   if (decimals < 0) decimals = 0;
-  std::string fixed = Format("%.*f", decimals, std::fabs(x));
+  std::string fixed = decimals == 2 ? FormatCents(std::fabs(x))
+                                    : Format("%.*f", decimals, std::fabs(x));
   std::size_t integer_digits = fixed.find('.');
   if (integer_digits == std::string::npos) integer_digits = fixed.size();
   std::string out;

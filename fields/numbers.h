@@ -26,6 +26,9 @@ double ParseAmount(std::string_view text);
 // and at most 6 decimals. An absolute value of 10^15 or more (or NaN) counts
 // as 0, so every int64 file size can be passed.
 std::string FormatNumber(double x, int decimals);
+// Exactly what "%.2f" writes, faster for the amounts of whole cents that
+// receipts hold.
+std::string FormatCents(double x);
 // FormatNumber with the most decimals, trailing zeros dropped down to the
 // fewest, and a comma left at the end dropped.
 std::string FormatNumberTrim(double x, int fewest, int most);

@@ -2,6 +2,7 @@
 // old and new item layouts, whole folders converted and converted again.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,112 @@ TEST(RubricTableTest, ConvertsTheFolderOnce) {
   s.NextRun();
   ConvertFourthStep(s.ctx());
   EXPECT_EQ(SnapshotOf(s.data()), before);
+}
+
+
+// After a fatal error the step stops with the product's message; once the
+// cause is gone, the next run ends with the bytes of a run that never met
+// it, and user codes already written keep naming the same rubrics.
+class FatalErrorTest : public ::testing::Test {
+ protected:
+  // The folder converted in one run without the cause.
+  std::map<std::string, std::string> Clean(const RubricFolder& folder) {
+    ScratchFolder s;
+    folder.Write(s);
+    ConvertFourthStep(s.ctx());
+    EXPECT_TRUE(s.ui().boxes().empty());
+    return SnapshotOf(s.data());
+  }
+
+  static void ExpectFatal(ScratchFolder& s, const std::string& text) {
+    ASSERT_FALSE(s.ui().boxes().empty());
+    EXPECT_EQ(s.ui().boxes().back().text, text);
+    EXPECT_EQ(s.ui().boxes().back().icon, Icon::kError);
+    EXPECT_TRUE(s.ui().destroyed());
+  }
+};
+
+TEST_F(FatalErrorTest, AnItemThatDoesNotFitStopsTheStepUntilItIsMended) {
+  RubricFolder folder;
+  std::string too_big = RubricFolder::Receipt(
+      OldRegion("1", {Old('1', " 71", "", "99999999999999")}));
+  std::string mended = RubricFolder::Receipt(
+      OldRegion("1", {Old('1', " 71", "", "9999")}));
+  // The code 71 first met in the mended receipt takes entry 5 in both runs.
+  std::string later = RubricFolder::Receipt(
+      OldRegion("2", {Old('1', " 72", "", "1")}));
+  ScratchFolder s;
+  folder.Write(s);
+  s.Write("R61/0002.DAT", too_big + later);
+  ConvertFourthStep(s.ctx());
+  ExpectFatal(s, "Erro na convers\xE3o da tabela.");
+  EXPECT_EQ(s.Read("F31R0.DAT"), RubricFolder::Template());
+  EXPECT_EQ(s.Read("R61/0002.DAT").substr(0, 701), too_big);
+  EXPECT_TRUE(s.Exists("F31.DAT") && s.Exists("F31R0.DA3"));
+
+  s.Write("R61/0002.DAT", mended + s.Read("R61/0002.DAT").substr(701));
+  s.NextRun();
+  FakeUi ui;
+  Context again{s.faults(), ui};
+  ConvertFourthStep(again);
+  EXPECT_TRUE(ui.boxes().empty());
+  auto expected = [&]() {
+    ScratchFolder c;
+    folder.Write(c);
+    c.Write("R61/0002.DAT", mended + later);
+    ConvertFourthStep(c.ctx());
+    return SnapshotOf(c.data());
+  }();
+  EXPECT_EQ(SnapshotOf(s.data()), expected);
+}
+
+TEST_F(FatalErrorTest, TooManyUserRubricsConvertNothingUntilMended) {
+  RubricFolder folder;
+  ScratchFolder s;
+  folder.Write(s);
+  std::string many;
+  for (int code = 1000; code < 1200; ++code) {
+    many += RubricFolder::OldRubric(std::to_string(code), "R", '+', "", "");
+  }
+  s.Write("F31.DAT", RubricFolder::Rubrics() + many);
+  ConvertFourthStep(s.ctx());
+  ExpectFatal(s,
+              "A tabela de vencimentos e descontos do usu\xE1rio ultrapassou "
+              "os limites.\nA convers\xE3o n\xE3o ser\xE1 feita.\nEntre em "
+              "contato com o suporte t\xE9" "cnico.");
+  EXPECT_EQ(s.Read("R61/0001.DAT"), folder.receipt);
+  EXPECT_EQ(s.Read("F31R0.DAT"), RubricFolder::Template());
+  // The worker field is recoded once, not again by the next run.
+  EXPECT_EQ(s.Read("F16R0.DAT")[1046], '5');
+
+  s.Write("F31.DAT", RubricFolder::Rubrics());
+  s.NextRun();
+  FakeUi ui;
+  Context again{s.faults(), ui};
+  ConvertFourthStep(again);
+  EXPECT_TRUE(ui.boxes().empty());
+  EXPECT_EQ(SnapshotOf(s.data()), Clean(folder));
+}
+
+TEST_F(FatalErrorTest, ReceiptsBeyondTheTableGet899AndAreTold) {
+  RubricFolder folder;
+  ScratchFolder s;
+  folder.Write(s);
+  std::string many;
+  for (int code = 1000; code < 1196; ++code) {
+    many += RubricFolder::OldRubric(std::to_string(code), "R", '+', "", "");
+  }
+  s.Write("F31.DAT", RubricFolder::Rubrics() + many);
+  ConvertFourthStep(s.ctx());
+  ASSERT_EQ(s.ui().boxes().size(), 1u);
+  EXPECT_EQ(s.ui().boxes()[0].text,
+            "Alguns c\xF3" "digos de rubricas n\xE3o foram convertidos.\nNos "
+            "recibos eles atingiram o limite da tabela.");
+  // 77, 156, 90, 250 and 196 more fill the table: 70 is one too many.
+  EXPECT_EQ(s.Read("R61/0001.DAT").substr(100, 75),
+            Entry('1', "702", "", "3.00") + Entry('1', "899", "", "2.00") +
+                Entry('2', "701", "", "1.00"));
+  EXPECT_FALSE(s.ui().destroyed());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -226,6 +229,37 @@ TEST(FormatNumberTest, FileSizesUpToTwoToTheSixtyThird) {
       expected += digits[i];
     }
     EXPECT_EQ(text, expected) << bits;
+  }
+}
+
+// The fast path must write what printf writes, for amounts read from text
+// and for any double, near half cents and at the limits too.
+TEST(FormatCentsTest, WritesWhatPrintfWrites) {
+  std::uint64_t state = 7;
+  auto next = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return state >> 11;
+  };
+  std::vector<double> values = {0.0,    -0.0,     0.005,   -0.005,  0.015,
+                                1.005,  2.675,    -2.675,  0.125,   1e11,
+                                -1e10,  99999999999.995,   1e13,    -1e13,
+                                1e-9,   -1e-9,    123456789.125};
+  for (int i = 0; i < 200000; ++i) {
+    std::int64_t cents = static_cast<std::int64_t>(next() % 10000000000000ULL);
+    std::string text = std::to_string(cents / 100) + "," +
+                       std::to_string(cents % 100 / 10) +
+                       std::to_string(cents % 10);
+    values.push_back(ParseAmount(text) * (i % 2 ? 1 : -1));
+    values.push_back(ParseAmount(text) * 100 / (1 + static_cast<int>(next() % 40)));
+    std::uint64_t bits = next() | (next() << 53);
+    double any;
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) values.push_back(any);
+  }
+  for (double x : values) {
+    char expected[400];
+    std::snprintf(expected, sizeof expected, "%.2f", x);
+    ASSERT_EQ(FormatCents(x), expected) << x;
   }
 }
 

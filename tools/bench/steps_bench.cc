@@ -40,6 +40,7 @@
 #include "platform/counting_env.h"
 #include "platform/system_env.h"
 #include "shell/run.h"
+#include "tools/bench/child_run.h"
 #include "tools/sample/sample.h"
 
 namespace {
@@ -50,44 +51,9 @@ constexpr double kMaxRatio = 1.5;
 constexpr double kMaxPeakMib = 100.0;
 
 using labrena::CountingEnv;
+using labrena::bench::ChildRun;
+using labrena::bench::Run;
 using EnvCalls = std::array<std::int64_t, CountingEnv::kKinds>;
-
-struct ChildRun {
-  bool ok = false;
-  double seconds = 0;
-  double peak_mib = 0;
-};
-
-// Runs argv[0] with the arguments, stdout discarded, and waits for it.
-ChildRun Run(const std::vector<std::string>& args, const std::string& tmpdir) {
-  ChildRun run;
-  // A buffered line would otherwise be written again by the child.
-  std::fflush(stdout);
-  // Written-back data of the runs before must not be timed with this one.
-  sync();
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (!tmpdir.empty()) setenv("TMPDIR", tmpdir.c_str(), 1);
-    if (!std::freopen("/dev/null", "w", stdout)) _exit(127);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-      argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  if (pid < 0) return run;
-  int status = 0;
-  struct rusage usage = {};
-  if (wait4(pid, &status, 0, &usage) != pid) return run;
-  run.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-          .count();
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;  // KiB on Linux
-  return run;
-}
 
 // Writes the folder in a child process: the model of a large folder takes
 // more memory than the conversion, and a child forked from a big process
@@ -334,7 +300,7 @@ int main(int argc, char** argv) {
       fs::create_directories(retire);
       ChildRun c = Run({"cp", "-r", source.string(), copy.string()}, "");
       ChildRun r = Run(convert, retire.string());
-      ok = c.ok && r.ok && fs::exists(copy / "F16.DAT");
+      ok = c.ok && r.ok && fs::exists(copy / "F16R0.DAT");
       if (round == 0 || c.seconds < cp.seconds) cp = c;
       if (round == 0 || r.seconds < run.seconds) run.seconds = r.seconds;
       if (r.peak_mib > run.peak_mib) run.peak_mib = r.peak_mib;
@@ -345,7 +311,7 @@ int main(int argc, char** argv) {
                 run.seconds * 1e6 / workers, run.peak_mib,
                 ratio > kMaxRatio ? "  ratio over target" : "",
                 run.peak_mib > kMaxPeakMib ? "  memory over target" : "",
-                ok ? "" : "  FAILED (exit status or no F16.DAT)");
+                ok ? "" : "  FAILED (exit status or no F16R0.DAT)");
     std::fflush(stdout);
     failures += !ok;
 
