@@ -51,11 +51,24 @@ bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,
   return true;
 }
 
+namespace {
+
+std::string WithExtension(const std::string& name, const char* extension) {
+  return name.substr(0, name.rfind('.') + 1) + extension;
+}
+
+}  // namespace
+
+void RemoveOldCopy(Env& env, const std::string& name) {
+  std::string old_copy = WithExtension(name, "OLD");
+  if (env.Exists(old_copy) && env.Exists(name)) env.Remove(old_copy);
+}
+
 bool EditInCopy(Env& env, const std::string& name,
                 const std::function<bool(FileStream* copy)>& edit) {
   if (!env.Exists(name)) return false;
-  std::string stem = name.substr(0, name.rfind('.'));
-  std::string copy = stem + ".TMP", old_copy = stem + ".OLD";
+  std::string copy = WithExtension(name, "TMP");
+  std::string old_copy = WithExtension(name, "OLD");
   for (const std::string& left : {copy, old_copy}) {
     if (env.Exists(left)) env.Remove(left);
   }

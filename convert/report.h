@@ -41,6 +41,10 @@ bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,
 bool EditInCopy(Env& env, const std::string& name,
                 const std::function<bool(FileStream* copy)>& edit);
 
+// Removes the old file (extension OLD) that an edit in a copy of name left
+// when its last removal failed; the edited file is in place.
+void RemoveOldCopy(Env& env, const std::string& name);
+
 // Opens an old file (binary) for reading. A file that exists but cannot be
 // opened is told, kept and noted (*failed); a missing one is simply none.
 File OpenSource(Context& ctx, const std::string& source,

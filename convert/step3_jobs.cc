@@ -305,7 +305,7 @@ void ConvertJobsAndSchedules(Context& ctx) {
   // the workers for good.
   if (ctx.notes.any_kept() && !env.Exists(kWorkerFile)) return;
   // The old register left by an earlier run whose last removal failed.
-  if (env.Exists(kOldCopy) && env.Exists(kWorkerFile)) env.Remove(kOldCopy);
+  RemoveOldCopy(env, kWorkerFile);
   Register jobs(kJobFile, kJobRecord, kJobKeyOffset, kJobKeyLength);
   Register schedules(kScheduleFile, kScheduleRecord, kScheduleKeyOffset,
                      kScheduleKeyLength);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/report.h"
 #include "convert/step4_internal.h"
 #include "fields/numbers.h"
 #include "fields/text.h"
@@ -52,6 +53,10 @@ bool PatchGuideFile(FileStream* file) {
 
 void PatchTaxGuides(Context& ctx) {
   Env& env = ctx.env;
+  for (const DirEntry& entry : env.List("R27\\*.OLD", AllFilesAttribute())) {
+    std::string name = "R27\\" + entry.name;
+    RemoveOldCopy(env, name.substr(0, name.size() - 3) + "DAT");
+  }
   if (IsConverted(env, "590")) return;
   // The marker is written once every guide file has been patched, so that a
   // file that could not be patched now is patched by the next run.
@@ -59,10 +64,8 @@ void PatchTaxGuides(Context& ctx) {
   for (const DirEntry& entry : env.List("R27\\*.DAT", AllFilesAttribute())) {
     if (entry.is_dir) continue;
     std::string name = "R27\\" + entry.name;
-    File file = OpenUpdate(env, name);
-    bool done = file && PatchGuideFile(file.get());
-    if (file && !file->Close()) done = false;
-    if (!done) {
+    // Patched in a copy, so that a file is patched whole or not at all.
+    if (!EditInCopy(env, name, PatchGuideFile)) {
       ctx.ui.MessageBox(
           "Convers\xE3o",
           Format("N\xE3o foi poss\xEDvel atualizar as guias do arquivo %s.\n"

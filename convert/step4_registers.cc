@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "convert/layout.h"
+#include "convert/report.h"
 #include "convert/step4_internal.h"
 #include "fields/numbers.h"
 #include "fields/text.h"
@@ -304,10 +305,8 @@ void ConvertEmployers(Context& ctx) {
 }
 
 void ConvertWorkers(Context& ctx) {
-  // The third step's old register, left when its last removal failed.
-  if (IsFile(ctx.env, "F16.OLD") && IsFile(ctx.env, "F16.DAT")) {
-    ctx.env.Remove("F16.OLD");
-  }
+  // The third step edits F16.DAT in a copy too.
+  RemoveOldCopy(ctx.env, "F16.DAT");
   ConvertRegister(ctx, {"F16.DAT", kOldWorkerLength, kWorkerRegister,
                         kWorkerLength, WorkerRecord, 0, "Trabalhador"});
 }

@@ -246,10 +246,7 @@ void ConvertRubricsAndReceipts(Context& ctx) {
   // After a failure earlier in the run, receipts or registers this
   // sub-step converts may still be missing; it waits for the next run.
   if (ctx.notes.any_kept()) return;
-  // The old register, left when the last removal of an edit failed.
-  if (IsFile(env, "F16R0.OLD") && IsFile(env, kWorkerRegister)) {
-    env.Remove("F16R0.OLD");
-  }
+  RemoveOldCopy(env, kWorkerRegister);
   RubricLog log(env);
   ReceiptState state;
   std::int64_t base = 0;

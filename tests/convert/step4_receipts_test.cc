@@ -271,6 +271,30 @@ TEST(RubricTableTest, ConvertsTheFolderOnce) {
 }
 
 
+// A line end in a receipt's items reads as a blank, a last receipt cut
+// short is completed, and an end mark after the last one is no receipt.
+TEST(RubricTableTest, DamagedReceiptsAreReadAsBlanks) {
+  ScratchFolder s;
+  RubricFolder folder;
+  folder.Write(s);
+  std::string damaged = folder.receipt;
+  damaged[100 + 25 + 11 + 1] = '\n';  // the second item's value: "2" read
+  std::string cut = folder.receipt.substr(0, 150);
+  s.Write("R61/0001.DAT", damaged + cut + "\x1A");
+  ConvertFourthStep(s.ctx());
+  std::string converted = s.Read("R61/0001.DAT");
+  ASSERT_EQ(converted.size(), 2 * 701u);
+  std::string region = NewRegion("5,00", {Entry('1', "702", "", "3.00"),
+                                          Entry('1', "704", "", "2.00"),
+                                          Entry('2', "701", "", "1.00")});
+  EXPECT_EQ(converted.substr(81, 619), region);
+  // Its items from offset 150 on were cut: 156 and 70 remain.
+  EXPECT_EQ(converted.substr(701 + 81, 619),
+            NewRegion("5,00", {Entry('1', "704", "", "2.00"),
+                               Entry('2', "701", "", "1.00")}));
+  EXPECT_EQ(converted.substr(701 + 700), " ");
+}
+
 // After a fatal error the step stops with the product's message; once the
 // cause is gone, the next run ends with the bytes of a run that never met
 // it, and user codes already written keep naming the same rubrics.

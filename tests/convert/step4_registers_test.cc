@@ -206,6 +206,27 @@ TEST(Step4RegistersTest, AFailedRegisterKeepsItsSourceAndStopsTheReceipts) {
   EXPECT_EQ(s.ui().boxes()[0].icon, Icon::kError);
 }
 
+// A line end typed into a field reads as blanks; a last record cut short is
+// completed with blanks; the user is told how many records were repaired.
+TEST(Step4RegistersTest, DamagedDependantsAreReadAsBlanks) {
+  ScratchFolder s;
+  std::string typed = OldRecord(204, {{20, "a\r\nb"}});
+  std::string cut = OldRecord(204).substr(0, 120);
+  s.Write("F13.DAT", typed + cut + "\x1A");
+  ConvertFourthStep(s.ctx());
+  std::string records = s.Read("F13R1.DAT");
+  ASSERT_EQ(records.size(), 2000u);
+  EXPECT_EQ(records.substr(11, 40),
+            OldRecord(204, {{20, "a  b"}}).substr(11, 40));
+  // Old 136..155, after the cut, reads as blanks.
+  EXPECT_EQ(records.substr(1000 + 200, 38), std::string(38, ' '));
+  EXPECT_EQ(records.substr(1000 + 552, 10), cut.substr(64, 10));
+  ASSERT_EQ(s.ui().boxes().size(), 1u);
+  EXPECT_EQ(s.ui().boxes()[0].icon, Icon::kWarning);
+  EXPECT_NE(s.ui().boxes()[0].text.find("F13.DAT tinha 1 registro"),
+            std::string::npos);
+}
+
 // A guide of kind 70 and one of 35 (offsets 10..32: dates, "2", kind).
 std::string OldGuide(const std::string& kind) {
   return OldRecord(300, {{10, "01/03/200631/03/20062" + kind}});
@@ -239,18 +260,19 @@ TEST(Step4RegistersTest, GuidePatchRunsOnce) {
   EXPECT_EQ(s.Read("CONV.DAT"), "590\r\n");
 }
 
-// A guide file that cannot be opened is told and the marker waits, so that
+// A guide file that cannot be patched is told and the marker waits, so that
 // the next run patches it (and passes over the files patched already).
-TEST(Step4RegistersTest, AGuideFileThatCannotBeOpenedIsPatchedNextTime) {
+TEST(Step4RegistersTest, AGuideFileThatCannotBePatchedIsPatchedNextTime) {
   ScratchFolder s;
   s.MakeDir("R27");
   s.Write("R27/2006.DAT", OldGuide("70"));
   s.Write("R27/2007.DAT", OldGuide("35"));
-  s.faults().FailOpenOf("R27\\2007.DAT");
+  s.faults().FailNth(FaultEnv::Op::kCopy, 2);
   ConvertFourthStep(s.ctx());
   EXPECT_FALSE(s.Exists("CONV.DAT"));
+  EXPECT_EQ(s.Read("R27/2006.DAT"), PatchedGuide("70", "GPS"));
+  EXPECT_EQ(s.Read("R27/2007.DAT"), OldGuide("35"));
   ASSERT_EQ(s.ui().boxes().size(), 1u);
-  s.faults().FailOpenOf("R27\\2007.DAT", false);
   s.NextRun();
   ConvertFourthStep(s.ctx());
   EXPECT_EQ(s.Read("R27/2006.DAT"), PatchedGuide("70", "GPS"));

@@ -1,6 +1,8 @@
 // End to end: a generated data folder of the oldest version goes through
-// steps 1, 2, 3 and 6; the new files are checked against the generator's
-// model of what it wrote, field by field from the layouts.
+// steps 1, 2, 3, 4 and 6; the new files are checked against the generator's
+// model of what it wrote, field by field from the layouts. The registers
+// that the fourth step converts are retired in the layouts the steps before
+// it wrote, and are checked there too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,6 +58,19 @@ std::string Code5(int n) {
   char buf[16];
   std::snprintf(buf, sizeof(buf), "%05d", n);
   return buf;
+}
+
+// The PIS of a worker as the registers hold it: the 14-character dotted
+// form keeps only its digits.
+std::string WorkerPis(const sample::Register& w) {
+  std::string pis = RightTrim(w.Field(sample::kWorkerPis));
+  return pis.size() > 12 ? sample::DigitsOf(pis) : pis;
+}
+
+// The schooling digit, recoded by the second step.
+char WorkerSchooling(const sample::Register& w) {
+  char schooling = w.Field(sample::kWorkerSchooling).back();
+  return schooling == '3' ? '5' : schooling == '4' ? '3' : schooling;
 }
 
 // A-Z compared without case, every other byte as it is: the key searches'
@@ -162,9 +177,14 @@ class ConvertE2eTest : public ::testing::Test {
     ASSERT_TRUE(sample::WriteSampleFolder(model_, scratch_.data(), &error))
         << error;
     before_ = TakeSnapshot(scratch_.data());
-    RunConversion(scratch_.ctx(), {1, 2, 3, 6});
+    RunConversion(scratch_.ctx(), {1, 2, 3, 4, 6});
     after_ = TakeSnapshot(scratch_.data());
     retired_ = TakeSnapshot(scratch_.temp() + "Nelk/Labrena");
+    for (const std::string& d : model_.dependants) {
+      if (d.back() != '+') live_dependants_.push_back(d);
+    }
+    receipts_ = ConvertReceipts(ReceiptFiles(model_), model_.rubrics,
+                                live_dependants_.size());
   }
 
   // The records of a file of the converted folder, which must hold whole
@@ -172,12 +192,28 @@ class ConvertE2eTest : public ::testing::Test {
   ::testing::AssertionResult Records(const std::string& name,
                                      std::size_t length,
                                      std::vector<std::string>* records) const {
+    return RecordsIn(after_, name, length, records);
+  }
+
+  // The records of a file as the fourth step retired it.
+  ::testing::AssertionResult RetiredRecords(
+      const std::string& name, std::size_t length,
+      std::vector<std::string>* records) const {
+    return RecordsIn(retired_, name, length, records);
+  }
+
+  ::testing::AssertionResult RecordsIn(
+      const Snapshot& files, const std::string& name, std::size_t length,
+      std::vector<std::string>* records) const {
     records->clear();
-    auto it = after_.find(Key(name));
-    if (it == after_.end()) {
+    auto it = files.find(Key(name));
+    if (it == files.end()) {
       return ::testing::AssertionFailure()
              << name
-             << " was not written (is its conversion step still a stub?)";
+             << (&files == &after_
+                     ? " was not written (is its conversion step still a "
+                       "stub?)"
+                     : " was not retired");
     }
     const std::string& bytes = it->second;
     if (bytes.size() % length != 0) {
@@ -243,24 +279,39 @@ class ConvertE2eTest : public ::testing::Test {
     return counters;
   }
 
+  std::size_t TemplateRecords() const {
+    return model_.rubric_template.size() / 300;
+  }
+
   ScratchFolder scratch_;
   sample::SampleFolder model_;
   Snapshot before_;
   Snapshot after_;
   Snapshot retired_;
+  std::vector<std::string> live_dependants_;  // FZ0.DAT, deleted ones left out
+  ConvertedReceipts receipts_;  // the fourth step's, from the model
 };
 
 TEST_F(ConvertE2eTest, OutputFilesHoldWholeRecordsOfTheirLength) {
   Gathered g = Gather(model_);
-  EXPECT_TRUE(Count("F00.DAT", 983, model_.employers.size()));
-  EXPECT_TRUE(Count("F16.DAT", 1955, model_.workers.size()));
+  // Every employer and worker of the sample is live.
+  EXPECT_TRUE(Count("F00R0.DAT", 1000, model_.employers.size()));
+  EXPECT_TRUE(Count("F16R0.DAT", 2000, model_.workers.size()));
+  ASSERT_FALSE(receipts_.pensions.empty()) << "no worker item of rubric 61";
+  EXPECT_TRUE(Count("F13R1.DAT", 1000,
+                    live_dependants_.size() + receipts_.pensions.size()));
+  ASSERT_FALSE(receipts_.user_rubrics.empty()) << "no user rubric used";
+  EXPECT_TRUE(Count("F31R0.DAT", 300,
+                    TemplateRecords() + receipts_.user_rubrics.size()));
   EXPECT_TRUE(Count("F35.DAT", 240, g.job_records.size()));
   EXPECT_TRUE(Count("F36.DAT", 250, g.schedule_records.size()));
   EXPECT_TRUE(Count("F01R0.DAT", 814, model_.unions.size()));
   EXPECT_TRUE(Count("F07R0.DAT", 809, model_.departments.size()));
   EXPECT_TRUE(Count("F08R1.DAT", 1000, 1));
   EXPECT_TRUE(Count("F02R1.DAT", 1000, model_.service_takers.size()));
-  std::size_t counters = 2;  // jobs and schedules
+  // Jobs, schedules and user rubrics, and the dependants' when the old
+  // counters had none.
+  std::size_t counters = 3 + (std::atol(model_.counters[2].c_str()) <= 0);
   for (const std::string& c : model_.counters)
     counters += std::atol(c.c_str()) > 0;
   EXPECT_TRUE(Count("F34.DAT", 30, counters));
@@ -282,7 +333,8 @@ TEST_F(ConvertE2eTest, OutputFilesHoldWholeRecordsOfTheirLength) {
 TEST_F(ConvertE2eTest, RegistersKeepCodesNamesAndRegistrationNumbers) {
   using sample::Register;
   std::vector<std::string> records;
-  ASSERT_TRUE(Records("F00.DAT", 983, &records));
+  // F00.DAT as the first step wrote it, retired by the fourth.
+  ASSERT_TRUE(RetiredRecords("F00.DAT", 983, &records));
   ASSERT_EQ(records.size(), model_.employers.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Register& e = model_.employers[i];
@@ -297,8 +349,25 @@ TEST_F(ConvertE2eTest, RegistersKeepCodesNamesAndRegistrationNumbers) {
         << "old bank fields stay";
     EXPECT_EQ(r.substr(783, 200), Pad(e.Field(sample::kEmployerNotes), 200));
   }
+  // F00R0.DAT: the two registration numbers change places; the notes are
+  // dropped.
+  ASSERT_TRUE(Records("F00R0.DAT", 1000, &records));
+  ASSERT_EQ(records.size(), model_.employers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Register& e = model_.employers[i];
+    const std::string& r = records[i];
+    std::string where = "F00R0.DAT record " + std::to_string(i);
+    EXPECT_EQ(r.substr(0, 11), Pad(e.Field(sample::kCode), 11)) << where;
+    EXPECT_EQ(r.substr(11, 40), Pad(e.Field(sample::kName), 40)) << where;
+    EXPECT_EQ(r.substr(250, 18), Pad(e.Field(sample::kEmployerTaxId), 18))
+        << where;
+    EXPECT_EQ(r.substr(268, 18), Pad(e.Field(sample::kEmployerCei), 18))
+        << where;
+    EXPECT_EQ(r.substr(788), std::string(212, ' ')) << where;
+  }
 
-  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  // F16.DAT as the third step left it, retired by the fourth.
+  ASSERT_TRUE(RetiredRecords("F16.DAT", 1955, &records));
   ASSERT_EQ(records.size(), model_.workers.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Register& w = model_.workers[i];
@@ -309,18 +378,46 @@ TEST_F(ConvertE2eTest, RegistersKeepCodesNamesAndRegistrationNumbers) {
     EXPECT_EQ(r.substr(291, 10), Pad(w.Field(sample::kWorkerEmployer), 10))
         << where;
     EXPECT_EQ(r.substr(486, 14), w.Field(sample::kWorkerCpf)) << where;
-    // A PIS in the 14-character dotted form keeps only its digits.
-    std::string pis = RightTrim(w.Field(sample::kWorkerPis));
-    if (pis.size() > 12) pis = sample::DigitsOf(pis);
-    EXPECT_EQ(r.substr(580, 18), Pad(pis, 18)) << where;
-    char schooling = w.Field(sample::kWorkerSchooling).back();
-    char expected_schooling = schooling == '3'   ? '5'
-                              : schooling == '4' ? '3'
-                                                 : schooling;
-    EXPECT_EQ(r[847], expected_schooling) << where;
+    EXPECT_EQ(r.substr(580, 18), Pad(WorkerPis(w), 18)) << where;
+    EXPECT_EQ(r[847], WorkerSchooling(w)) << where;
     EXPECT_EQ(r.substr(1338, 16), Pad(w.Field(sample::kWorkerAmount), 16))
         << where;
-    ExpectItemBlock(r.substr(1354), w.items, 20, where);
+    ExpectItemBlock(r.substr(1354), w.items, 20, kWorkerItemCodes, where);
+  }
+  // F16R0.DAT: the same fields at their new offsets (the amount and items
+  // are the receipts' test's).
+  ASSERT_TRUE(Records("F16R0.DAT", 2000, &records));
+  ASSERT_EQ(records.size(), model_.workers.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Register& w = model_.workers[i];
+    const std::string& r = records[i];
+    std::string where = "F16R0.DAT, worker " + w.Field(sample::kCode);
+    EXPECT_EQ(r.substr(0, 11), Pad(w.Field(sample::kCode), 11)) << where;
+    EXPECT_EQ(r.substr(11, 45), Pad(w.Field(sample::kName), 45)) << where;
+    EXPECT_EQ(r.substr(874, 10), Pad(w.Field(sample::kWorkerEmployer), 10))
+        << where;
+    EXPECT_EQ(r.substr(345, 14), w.Field(sample::kWorkerCpf)) << where;
+    EXPECT_EQ(r.substr(359, 12), Pad(WorkerPis(w), 12)) << where;
+    EXPECT_EQ(r[594], WorkerSchooling(w)) << where;
+    EXPECT_EQ(r.back(), ' ') << where;
+  }
+
+  // F13R1.DAT: the live dependants numbered from 1, each field of the old
+  // record at its new offset; the pension beneficiaries follow them.
+  ASSERT_TRUE(Records("F13R1.DAT", 1000, &records));
+  ASSERT_GE(records.size(), live_dependants_.size());
+  auto six_to_nine = [](char c) { return std::string(1, c == '6' ? '9' : c); };
+  for (std::size_t i = 0; i < live_dependants_.size(); ++i) {
+    const std::string& o = live_dependants_[i];
+    std::string expected =
+        Code5(static_cast<int>(i) + 1) + std::string(6, ' ') +
+        Pad(o.substr(11, 40), 80) + std::string(109, ' ') +
+        Pad(o.substr(136, 20), 38) + "0 " + Pad(o.substr(74, 10), 252) +
+        o.substr(52, 10) + o.substr(86, 10) + Pad(o.substr(116, 20), 40) +
+        Pad(o.substr(64, 10), 63) + six_to_nine(o[62]) +
+        Pad(six_to_nine(o[63]), 33) + o.substr(96, 9) + o.substr(105, 6) +
+        Pad(o.substr(111, 5), 336);
+    EXPECT_EQ(records[i], expected) << "F13R1.DAT record " << i;
   }
 
   ASSERT_TRUE(Records("F02R1.DAT", 1000, &records));
@@ -367,30 +464,36 @@ TEST_F(ConvertE2eTest, RegistersKeepCodesNamesAndRegistrationNumbers) {
               Pad(o.substr(0, 51), 502) + Pad(o.substr(51, 10), 307));
   }
 
+  // The 7-digit field at 154 is cleared once employers were converted.
   ASSERT_TRUE(Records("F08R1.DAT", 1000, &records));
   ASSERT_EQ(records.size(), 1u);
   const std::string& o = model_.responsibles[0];
   std::string expected =
       Pad("00001", 11) + o.substr(0, 40) + o.substr(286, 40) +
-      o.substr(40, 45) + Pad(o.substr(90, 8), 18) +
-      Pad(sample::DigitsOf(o.substr(181, 8)).substr(0, 7), 7) +
+      o.substr(40, 45) + Pad(o.substr(90, 8), 18) + std::string(7, ' ') +
       Pad(o.substr(110, 71), 89) + o.substr(268, 18) + o.substr(326, 18) +
       Pad(o.substr(189, 19), 86) + Pad(o.substr(208, 60), 120) +
       Pad(o.substr(344, 10), 508);
   EXPECT_EQ(records[0], expected);
 
-  // Registers that only change their names keep every byte.
+  // Registers that only change their names keep every byte, also those
+  // the fourth step converts and retires.
   auto bytes = [this](const char* name) { return before_.at(Key(name)); };
-  EXPECT_EQ(after_[Key("F13.DAT")], bytes("FZ0.DAT"));
+  EXPECT_EQ(retired_[Key("F13.DAT")], bytes("FZ0.DAT"));
   EXPECT_EQ(after_[Key("F17R1.DAT")], bytes("F309.DAT"));
   EXPECT_EQ(after_[Key("F21R0.DAT")], bytes("F308.DAT"));
-  EXPECT_EQ(after_[Key("F31.DAT")], bytes("C04B.DAT"));
+  EXPECT_EQ(retired_[Key("F31.DAT")], bytes("C04B.DAT"));
 
   std::map<std::string, std::string> counters = Counters();
   static constexpr const char* kCounterCodes[7] = {"0", "16", "13", "2",
                                                    "1", "7",  "4"};
   for (int i = 0; i < 7; ++i) {
     long value = std::atol(model_.counters[i].c_str());
+    // The dependants' counter counts the new dependant records.
+    if (i == 2) {
+      value = static_cast<long>(live_dependants_.size() +
+                                receipts_.pensions.size());
+    }
     auto it = counters.find(std::string("/") + kCounterCodes[i]);
     if (value > 0) {
       ASSERT_NE(it, counters.end()) << "counter " << kCounterCodes[i];
@@ -412,26 +515,37 @@ TEST_F(ConvertE2eTest, JobsAndSchedulesAreGatheredOncePerEmployer) {
   EXPECT_EQ(records, g.job_records);
   ASSERT_TRUE(Records("F36.DAT", 250, &records));
   EXPECT_EQ(records, g.schedule_records);
-  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  // The third step's codes reach F16R0.DAT at 973 and 978; the old job
+  // title and hours that it cleared in F16.DAT are dropped there.
+  std::vector<std::string> old_records;
+  ASSERT_TRUE(RetiredRecords("F16.DAT", 1955, &old_records));
+  ASSERT_EQ(old_records.size(), model_.workers.size());
+  ASSERT_TRUE(Records("F16R0.DAT", 2000, &records));
   ASSERT_EQ(records.size(), model_.workers.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     int job = g.job_of_worker[i];
     int schedule = g.schedule_of_worker[i];
-    EXPECT_EQ(records[i].substr(426, 5), job ? Code5(job) : std::string(5, ' '))
-        << "worker " << i;
-    EXPECT_EQ(records[i].substr(431, 5),
+    std::string where = "worker " + std::to_string(i);
+    EXPECT_EQ(records[i].substr(973, 5), job ? Code5(job) : std::string(5, ' '))
+        << where;
+    EXPECT_EQ(records[i].substr(978, 5),
               schedule ? Code5(schedule) : std::string(5, ' '))
-        << "worker " << i;
-    EXPECT_EQ(records[i].substr(436, 20), std::string(20, ' '))
-        << "worker " << i;
-    EXPECT_EQ(records[i].substr(560, 20), std::string(20, ' ')) << "old hours";
-    EXPECT_EQ(records[i].substr(647, 10), std::string(10, ' ')) << "old CBO";
+        << where;
+    EXPECT_EQ(records[i].substr(918, 10), std::string(10, ' '))
+        << where << ": old CBO";
+    EXPECT_EQ(old_records[i].substr(436, 20), std::string(20, ' ')) << where;
+    EXPECT_EQ(old_records[i].substr(560, 20), std::string(20, ' '))
+        << where << ": old hours";
   }
   std::map<std::string, std::string> counters = Counters();
   EXPECT_EQ(counters["/35"], std::to_string(g.job_records.size()));
   EXPECT_EQ(counters["/36"], std::to_string(g.schedule_records.size()));
 }
 
+// Every receipt of the worker register, R61 and R62 in the current layout:
+// the amount as formatted money, the items under their new codes, sorted.
+// The worker items of rubric 61 add pension beneficiaries to F13R1.DAT, and
+// the user rubrics that receipts use follow the template in F31R0.DAT.
 TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
   std::map<std::string, Day> latest;
   for (const sample::Receipt& r : model_.receipts) {
@@ -440,8 +554,9 @@ TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
     if (!fresh && it->second < paid) it->second = paid;
   }
   std::vector<std::string> records;
-  ASSERT_TRUE(Records("F16.DAT", 1955, &records));
+  ASSERT_TRUE(Records("F16R0.DAT", 2000, &records));
   ASSERT_EQ(records.size(), model_.workers.size());
+  const std::vector<std::string>& workers = receipts_.regions.at("F16R0.DAT");
   for (std::size_t i = 0; i < records.size(); ++i) {
     auto it = latest.find(model_.workers[i].Field(sample::kCode));
     std::string next = std::string(10, ' ');
@@ -449,13 +564,15 @@ TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
       Day d = NextDay(it->second);
       next = sample::DateText(d.day, d.month, d.year);
     }
-    EXPECT_EQ(records[i].substr(738, 10), next)
-        << "next period of worker " << i;
+    std::string where = "F16R0.DAT record " + std::to_string(i);
+    EXPECT_EQ(records[i].substr(1036, 10), next) << where << ": next period";
+    ExpectRegion(records[i].substr(1380, 619), workers[i], where);
   }
 
   for (int year : ReceiptYears()) {
     std::string name = "R62\\" + std::to_string(year) + ".DAT";
     ASSERT_TRUE(Records(name, 850, &records));
+    const std::vector<std::string>& regions = receipts_.regions.at(name);
     std::size_t n = 0;
     for (const sample::Receipt& r : model_.receipts) {
       if (r.year != year) continue;
@@ -464,9 +581,9 @@ TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
       std::string where = name + " record " + std::to_string(n);
       EXPECT_EQ(got.substr(0, 55), r.head) << where;
       EXPECT_EQ(got.substr(55, 3), r.field3) << where;
-      EXPECT_EQ(got.substr(58, 175), std::string(175, ' ')) << where;
-      EXPECT_EQ(got.substr(233, 16), Pad(r.amount, 16)) << where;
-      ExpectItemBlock(got.substr(249), r.items, 11, where);
+      EXPECT_EQ(got.substr(58, 172), std::string(172, ' ')) << where;
+      ExpectRegion(got.substr(230, 619), regions[n], where);
+      EXPECT_EQ(got.back(), ' ') << where;
       ++n;
     }
   }
@@ -475,18 +592,64 @@ TEST_F(ConvertE2eTest, ReceiptsKeepTheirHeadsAmountsAndItems) {
     std::string name = "R61\\" + file.name.substr(1);
     ASSERT_TRUE(Records(name, 701, &records));
     ASSERT_EQ(records.size(), file.records.size()) << name;
+    const std::vector<std::string>& regions = receipts_.regions.at(name);
     for (std::size_t k = 0; k < records.size(); ++k) {
-      const sample::ExtraReceipt& r = file.records[k];
       std::string where = name + " record " + std::to_string(k);
-      EXPECT_EQ(records[k].substr(0, 84), Pad(r.code, 84)) << where;
-      EXPECT_EQ(records[k].substr(84, 16), Pad(r.amount, 16)) << where;
-      ExpectItemBlock(records[k].substr(100), r.items, 20, where);
+      EXPECT_EQ(records[k].substr(0, 81), Pad(file.records[k].code, 81))
+          << where;
+      ExpectRegion(records[k].substr(81, 619), regions[k], where);
+      EXPECT_EQ(records[k].back(), ' ') << where;
     }
   }
+
+  // The pension beneficiaries follow the dependants, numbered on.
+  ASSERT_TRUE(Records("F13R1.DAT", 1000, &records));
+  ASSERT_EQ(records.size(),
+            live_dependants_.size() + receipts_.pensions.size());
+  for (std::size_t k = 0; k < receipts_.pensions.size(); ++k) {
+    EXPECT_EQ(records[live_dependants_.size() + k], receipts_.pensions[k])
+        << "pension beneficiary " << k;
+  }
+
+  // F31R0.DAT: the template, then the user rubrics that receipts use, in
+  // the order of F31.DAT; counter 31 holds the highest code.
+  auto table = after_.find(Key("F31R0.DAT"));
+  ASSERT_NE(table, after_.end());
+  EXPECT_EQ(table->second.substr(0, model_.rubric_template.size()),
+            model_.rubric_template);
+  ASSERT_TRUE(Records("F31R0.DAT", 300, &records));
+  ASSERT_EQ(records.size(), TemplateRecords() + receipts_.user_rubrics.size());
+  int highest = 0;
+  for (std::size_t k = 0; k < receipts_.user_rubrics.size(); ++k) {
+    auto [index, code] = receipts_.user_rubrics[k];
+    const std::string& o = model_.rubrics[index];
+    const std::string& r = records[TemplateRecords() + k];
+    std::string where = "F31R0.DAT, user rubric " + std::to_string(code);
+    EXPECT_EQ(r.substr(0, 4), std::to_string(code) + " ") << where;
+    EXPECT_EQ(r.substr(4, 40), Pad(o.substr(4, 30), 40)) << where;
+    EXPECT_EQ(r[44], o[34] == '+' ? '1' : '2') << where;
+    // The overtime class and its code.
+    int old_code = std::atoi(o.substr(0, 4).c_str());
+    std::string text = FoldAz(o.substr(4, 12));
+    bool overtime = (old_code >= 40 && old_code <= 43) ||
+                    text.rfind("HORA EXTRA", 0) == 0 ||
+                    text.rfind("HORAS EXTRAS", 0) == 0;
+    std::string kind = overtime                             ? "56    004"
+                       : old_code == 156 || old_code == 157 ? "77    018"
+                                                            : "         ";
+    EXPECT_EQ(r.substr(83, 9), kind) << where;
+    EXPECT_EQ(r.back(), ' ') << where;
+    highest = std::max(highest, code);
+  }
+  EXPECT_EQ(Counters()["/31"], std::to_string(highest));
 }
 
+// Carried by the second step with the period's first and last days, then
+// patched by the fourth to the period's month and year, the code 01 and the
+// form: GPS for the kind 70 of R01, DARF for the others.
 TEST_F(ConvertE2eTest, SmallTaxGuidesAreCarriedIntoR27) {
   static constexpr const char* kGuideCodes[4] = {"", "270", "235", "265"};
+  static constexpr const char* kForms[4] = {"", "GPS", "DARF", "DARF"};
   for (int year : GuideYears()) {
     std::string name = "R27\\" + std::to_string(year) + ".DAT";
     std::vector<std::string> records;
@@ -495,39 +658,50 @@ TEST_F(ConvertE2eTest, SmallTaxGuidesAreCarriedIntoR27) {
     ASSERT_EQ(records.size(), carried.size()) << name;
     for (std::size_t k = 0; k < records.size(); ++k) {
       const sample::Guide& g = *carried[k].second;
-      int last_day = g.month == 2 ? (year % 4 == 0 ? 29 : 28)
-                                  : sample::DaysInMonth(g.month, year);
+      int folder = carried[k].first->folder;
       std::string expected =
-          Pad(g.code, 10) + sample::DateText(1, g.month, year) +
-          sample::DateText(last_day, g.month, year) +
-          kGuideCodes[carried[k].first->folder] + Pad(g.tax_code, 162) +
+          Pad(g.code, 10) + sample::DateText(1, g.month, year).substr(3) +
+          Pad("01", 13) + kGuideCodes[folder] +
+          Pad(Pad(g.tax_code, 32) + kForms[folder], 162) +
           Pad(g.amounts[0], 18) + Pad(g.amounts[1], 18) + Pad(g.amounts[2], 69);
       EXPECT_EQ(records[k], expected) << name << " record " << k;
     }
   }
+  // The patch is recorded once, under the tag 590.
+  EXPECT_EQ(after_[Key("CONV.DAT")], "590\r\n");
 }
 
 TEST_F(ConvertE2eTest, NothingOfTheDataFolderIsLost) {
-  ASSERT_TRUE(after_.count("F16.DAT"))
+  ASSERT_TRUE(after_.count("F16R0.DAT"))
       << "the conversion did nothing: steps still stubs?";
   std::set<std::string> obsolete;
   for (const sample::NamedFile& f : model_.obsolete_files)
     obsolete.insert(Key(f.name));
+  // D11.DEN has no use once the employers are converted.
+  obsolete.insert("D11.DEN");
 
   // Every old file is in the data folder or the retirement folder, under
-  // its name or another, except the obsolete ones and the old counters,
-  // which now live in F34.DAT.
+  // its name or another, except the obsolete ones, the old counters, which
+  // now live in F34.DAT, and the rubric template, which F31R0.DAT begins
+  // with.
   std::multiset<std::string> contents;
   for (const auto& [name, bytes] : after_) contents.insert(bytes);
   for (const auto& [name, bytes] : retired_) contents.insert(bytes);
   for (const auto& [name, bytes] : before_) {
     if (obsolete.count(name) || name == "CONFIGA.DAT") continue;
+    if (name == "F31R0.DA3") {
+      auto table = after_.find("F31R0.DAT");
+      EXPECT_TRUE(table != after_.end() && table->second.rfind(bytes, 0) == 0)
+          << "the rubric template was lost";
+      continue;
+    }
     EXPECT_TRUE(contents.count(bytes)) << name << " was lost";
   }
   for (const std::string& name : obsolete) {
     EXPECT_FALSE(after_.count(name)) << name << " should have been deleted";
     EXPECT_FALSE(retired_.count(name)) << name << " was retired, not deleted";
   }
+  EXPECT_FALSE(retired_.count("F31R0.DA3"));
 
   // Converted sources are retired under the names the steps give them.
   auto retired = [this](const std::string& name) {
@@ -542,6 +716,12 @@ TEST_F(ConvertE2eTest, NothingOfTheDataFolderIsLost) {
   EXPECT_EQ(retired("F305.DAT"), before_.at("RESP.DAT"));
   EXPECT_EQ(retired("F306.DAT"), before_.at("F306.DAT"));
   EXPECT_EQ(retired("F307.DAT"), before_.at("F307.DAT"));
+  EXPECT_EQ(retired("F13.DAT"), before_.at("FZ0.DAT"));
+  EXPECT_EQ(retired("F31.DAT"), before_.at("C04B.DAT"));
+  // What the steps before made of FX0.DAT and FY0.DAT; their records are
+  // the registers' test's.
+  EXPECT_TRUE(retired_.count("F00.DAT"));
+  EXPECT_TRUE(retired_.count("F16.DAT"));
   for (const sample::ExtraReceiptFile& file : model_.extra_receipts) {
     std::string stem = file.name.substr(0, file.name.size() - 4);
     EXPECT_EQ(retired("REG\\" + stem + ".tmp"),
@@ -556,9 +736,9 @@ TEST_F(ConvertE2eTest, NothingOfTheDataFolderIsLost) {
 
   // What the data folder holds now, and nothing else.
   std::set<std::string> expected = {
-      "F00.DAT", "F01R0.DAT", "F02R1.DAT", "F07R0.DAT", "F08R1.DAT",
-      "F13.DAT", "F16.DAT",   "F17R1.DAT", "F21R0.DAT", "F31.DAT",
-      "F34.DAT", "F35.DAT",   "F36.DAT"};
+      "CONV.DAT",  "F00R0.DAT", "F01R0.DAT", "F02R1.DAT", "F07R0.DAT",
+      "F08R1.DAT", "F13R1.DAT", "F16R0.DAT", "F17R1.DAT", "F21R0.DAT",
+      "F31R0.DAT", "F34.DAT",   "F35.DAT",   "F36.DAT"};
   for (int year : ReceiptYears())
     expected.insert("R62/" + std::to_string(year) + ".DAT");
   for (int year : GuideYears())
@@ -580,12 +760,12 @@ TEST_F(ConvertE2eTest, NothingOfTheDataFolderIsLost) {
 }
 
 TEST_F(ConvertE2eTest, NoMessageAndASecondRunChangesNothing) {
-  ASSERT_TRUE(after_.count("F16.DAT"))
+  ASSERT_TRUE(after_.count("F16R0.DAT"))
       << "the conversion did nothing: steps still stubs?";
   EXPECT_TRUE(scratch_.ui().boxes().empty())
       << scratch_.ui().boxes().front().title << ": "
       << scratch_.ui().boxes().front().text;
-  RunConversion(scratch_.ctx(), {1, 2, 3, 6});
+  RunConversion(scratch_.ctx(), {1, 2, 3, 4, 6});
   Snapshot again = TakeSnapshot(scratch_.data());
   for (const auto& [name, bytes] : after_) {
     auto it = again.find(name);
@@ -594,6 +774,8 @@ TEST_F(ConvertE2eTest, NoMessageAndASecondRunChangesNothing) {
   for (const auto& [name, bytes] : again) {
     EXPECT_TRUE(after_.count(name)) << name << " appeared";
   }
+  EXPECT_TRUE(TakeSnapshot(scratch_.temp() + "Nelk/Labrena") == retired_)
+      << "the second run retired files";
   EXPECT_TRUE(scratch_.ui().boxes().empty());
 }
 

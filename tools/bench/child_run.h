@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,18 @@ inline ChildRun Run(const std::vector<std::string>& args,
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;  // KiB on Linux
   return run;
+}
+
+// labrena-conv beside the benchmark program.
+inline std::string ConverterBeside(const char* program) {
+  return (std::filesystem::absolute(program).parent_path() / "labrena-conv")
+      .string();
+}
+
+// Where the folders go by default: $TMPDIR, else /tmp.
+inline std::string ScratchDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
 }
 
 }  // namespace bench

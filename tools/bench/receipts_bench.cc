@@ -130,10 +130,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string conv =
-      (fs::absolute(argv[0]).parent_path() / "labrena-conv").string();
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = tmp && *tmp ? tmp : "/tmp";
+  std::string conv = labrena::bench::ConverterBeside(argv[0]);
+  std::string dir = labrena::bench::ScratchDir();
   std::int64_t records = 2000000;
   int rounds = 3;
   std::string write_only;

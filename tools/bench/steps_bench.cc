@@ -210,10 +210,8 @@ struct Counted {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string conv =
-      (fs::absolute(argv[0]).parent_path() / "labrena-conv").string();
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = tmp && *tmp ? tmp : "/tmp";
+  std::string conv = labrena::bench::ConverterBeside(argv[0]);
+  std::string dir = labrena::bench::ScratchDir();
   std::vector<int> sizes;
   int rounds = 3;
   for (int i = 1; i < argc; ++i) {
