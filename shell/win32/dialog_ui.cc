@@ -51,8 +51,14 @@ void SetStatus(HWND dialog, const std::string& text) {
   SetDlgItemTextW(dialog, kStatusControl, WideFromCp1252(text).c_str());
 }
 
+DialogUi::DialogUi(HWND dialog, Clock clock)
+    : dialog_(dialog),
+      clock_(clock),
+      wait_cursor_(LoadCursorW(nullptr, IDC_WAIT)) {}
+
 Answer DialogUi::MessageBox(const std::string& title, const std::string& text,
                             Icon icon, Buttons buttons, int default_button) {
+  FlushStatus();
   // A step may have destroyed the dialog after a fatal error; its later
   // messages, the final report among them, are still shown.
   HWND owner = IsWindow(dialog_) ? dialog_ : GetActiveWindow();
@@ -74,10 +80,40 @@ Answer DialogUi::MessageBox(const std::string& title, const std::string& text,
 }
 
 void DialogUi::SetStatus(const std::string& text) {
-  labrena::SetStatus(dialog_, text);
+  bool progress = counted_;
+  bool last_of_file = last_of_file_;
+  counted_ = false;
+  status_ = text;
+  if (!progress || text.empty() || last_of_file || IntervalPassed()) {
+    WriteStatus();
+  } else {
+    status_waiting_ = true;
+  }
+}
+
+void DialogUi::ShowCount(std::int64_t done, std::int64_t total) {
+  counted_ = true;
+  last_of_file_ = done >= total;
+}
+
+bool DialogUi::IntervalPassed() const {
+  return !status_written_ || clock_() - last_write_ >= kStatusIntervalMs;
+}
+
+void DialogUi::WriteStatus() {
+  labrena::SetStatus(dialog_, status_);
+  status_waiting_ = false;
+  status_written_ = true;
+  last_write_ = clock_();
+}
+
+void DialogUi::FlushStatus() {
+  if (status_waiting_) WriteStatus();
 }
 
 int DialogUi::PeekMessage2() {
+  // Written before the pump, so that its paint goes through now.
+  if (status_waiting_ && IntervalPassed()) WriteStatus();
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_PAINT) {
@@ -85,13 +121,12 @@ int DialogUi::PeekMessage2() {
       DispatchMessageW(&msg);
     }
   }
-  HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
-  if (GetCursor() != wait) SetCursor(wait);
+  if (GetCursor() != wait_cursor_) SetCursor(wait_cursor_);
   return 0;
 }
 
 int DialogUi::SetWaitCursor() {
-  saved_cursors_.push_back(SetCursor(LoadCursorW(nullptr, IDC_WAIT)));
+  saved_cursors_.push_back(SetCursor(wait_cursor_));
   return static_cast<int>(saved_cursors_.size()) - 1;
 }
 
@@ -104,6 +139,7 @@ void DialogUi::RestoreCursor(int token) {
 }
 
 std::string DialogUi::GetControlText(int control_id, std::size_t max_chars) {
+  FlushStatus();
   HWND control = GetDlgItem(dialog_, control_id);
   if (!control) return "";
   std::size_t length =
@@ -115,9 +151,13 @@ std::string DialogUi::GetControlText(int control_id, std::size_t max_chars) {
 }
 
 void DialogUi::SetControlText(int control_id, const std::string& text) {
+  FlushStatus();
   SetDlgItemTextW(dialog_, control_id, WideFromCp1252(text).c_str());
 }
 
-void DialogUi::DestroyDialog() { DestroyWindow(dialog_); }
+void DialogUi::DestroyDialog() {
+  status_waiting_ = false;
+  DestroyWindow(dialog_);
+}
 
 }  // namespace labrena

@@ -3,6 +3,7 @@
 #ifndef LABRENA_SHELL_WIN32_DIALOG_UI_H_
 #define LABRENA_SHELL_WIN32_DIALOG_UI_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,18 +16,31 @@ namespace labrena {
 // text clears it.
 void SetStatus(HWND dialog, const std::string& text);
 
+// The receipt stage sets a progress text for every record, millions on a big
+// folder; the status line takes one every kStatusIntervalMs and the last of
+// each file (see SetStatus).
 class DialogUi : public Ui {
  public:
-  explicit DialogUi(HWND dialog) : dialog_(dialog) {}
+  // Milliseconds of a monotonic clock.
+  using Clock = ULONGLONG(WINAPI*)();
+  static constexpr ULONGLONG kStatusIntervalMs = 50;
+
+  explicit DialogUi(HWND dialog, Clock clock = GetTickCount64);
 
   // Owned by the dialog, or by the active window once the dialog is gone.
   Answer MessageBox(const std::string& title, const std::string& text,
                     Icon icon, Buttons buttons,
                     int default_button = 0) override;
+  // Writes the line at once, except a progress text (one that ShowCount
+  // announced) that neither ends its file nor comes kStatusIntervalMs after
+  // the last write: that one waits for a later call. An empty text, a table
+  // name and the last record of a file always show at once.
   void SetStatus(const std::string& text) override;
-  // Takes every pending message of the thread out of the queue, dispatches
-  // only the paint messages and throws the rest (input included) away, then
-  // puts the wait cursor back.
+  void ShowCount(std::int64_t done, std::int64_t total) override;
+  // Writes a waiting status text once its interval has passed; then takes
+  // every pending message of the thread out of the queue, dispatches only
+  // the paint messages and throws the rest (input included) away, and puts
+  // the wait cursor back.
   int PeekMessage2() override;
   int SetWaitCursor() override;
   void RestoreCursor(int token) override;
@@ -35,9 +49,26 @@ class DialogUi : public Ui {
   void DestroyDialog() override;
 
  private:
+  bool IntervalPassed() const;
+  void WriteStatus();
+  // A waiting status text goes out before anything else the user sees or
+  // a step reads.
+  void FlushStatus();
+
   HWND dialog_;
+  Clock clock_;
+  // Loaded once: the pump puts it back after every record.
+  HCURSOR wait_cursor_;
   // The cursors that SetWaitCursor replaced; a token is an index.
   std::vector<HCURSOR> saved_cursors_;
+
+  std::string status_;           // the last text given
+  bool status_waiting_ = false;  // status_ is not on the line yet
+  bool status_written_ = false;  // the line was written at least once
+  ULONGLONG last_write_ = 0;
+  // ShowCount's word on the next status text.
+  bool counted_ = false;
+  bool last_of_file_ = false;
 };
 
 }  // namespace labrena

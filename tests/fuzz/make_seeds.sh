@@ -40,7 +40,7 @@ convert() {
     >/dev/null 2>&1 || [ $? -eq 1 ]
 }
 
-for target in step1_fuzz step2_fuzz step36_fuzz run_fuzz; do
+for target in step1_fuzz step2_fuzz step36_fuzz step4_fuzz run_fuzz; do
   mkdir -p "$out/$target"
 done
 
@@ -68,6 +68,12 @@ for seed in 1 2; do
     >"$out/step36_fuzz/sample$seed"
   { printf '\3'; join "$two/F16.DAT" "$three/F35.DAT" "$three/F36.DAT" \
       "${old_folders[@]}"; } >"$out/step36_fuzz/registers$seed"
+
+  # The fourth step's inputs as the third step leaves them: old registers,
+  # the rubric table, then receipts and guides (the worker register old).
+  join "$three/F00.DAT" "$three/F16.DAT" "$three/F13.DAT" "$three/F31.DAT" \
+    - "$(pick 1 "$three"/R61/0*.DAT)" "$(pick 1 "$three"/R62/*.DAT)" \
+    "$(pick 1 "$three"/R27/*.DAT)" >"$out/step4_fuzz/sample$seed"
 
   join "$old/FX0.DAT" "$old/FW0.DAT" "$old/FY0.DAT" "$old/FZ0.DAT" \
     "$old/RESP.DAT" "$old/REG/REGFE.DAT" "$old/REG/REGRE.DAT" \

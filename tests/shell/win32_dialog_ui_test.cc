@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/win32_windows.h"
@@ -81,6 +83,57 @@ TEST_F(DialogUiTest, StatusLineAndControlTexts) {
   EXPECT_EQ(ui_->GetControlText(kScratchControl, 7), "CONCEI\xC7");
   EXPECT_EQ(ui_->GetControlText(kScratchControl, 0), "");
   EXPECT_EQ(ui_->GetControlText(999, 10), "");
+}
+
+ULONGLONG now_ms = 0;
+ULONGLONG WINAPI TestClock() { return now_ms; }
+
+// The receipt stage's calls: a count, a progress text and the pump for every
+// record. The line takes a progress text only every interval and at the end
+// of a file; every other text at once.
+TEST_F(DialogUiTest, ProgressTextsAreCoalesced) {
+  ASSERT_TRUE(dialog_);
+  DialogUi ui(dialog_, TestClock);
+  auto record = [&](std::int64_t done, std::int64_t total, const char* text) {
+    ui.ShowCount(done, total);
+    ui.SetStatus(text);
+    ui.PeekMessage2();
+  };
+  now_ms = 1000;
+  ui.SetStatus("Dependente");
+  record(1, 3, "Recibo A 0");
+  EXPECT_EQ(TextOf(kStatusControl), L"Dependente");
+  now_ms += DialogUi::kStatusIntervalMs - 1;
+  record(2, 3, "Recibo A 1");
+  EXPECT_EQ(TextOf(kStatusControl), L"Dependente");
+  // Once the interval has passed, the pump writes what waits.
+  now_ms += 1;
+  ui.PeekMessage2();
+  EXPECT_EQ(TextOf(kStatusControl), L"Recibo A 1");
+  record(3, 3, "Recibo A 2");
+  EXPECT_EQ(TextOf(kStatusControl), L"Recibo A 2");
+
+  // An empty text clears at once, and what waited is dropped.
+  record(1, 9, "Recibo B 0");
+  ui.SetStatus("");
+  EXPECT_EQ(TextOf(kStatusControl), L"");
+  now_ms += DialogUi::kStatusIntervalMs;
+  ui.PeekMessage2();
+  EXPECT_EQ(TextOf(kStatusControl), L"");
+
+  // A count is for the next text only.
+  record(1, 9, "Recibo C 0");
+  record(2, 9, "Recibo C 1");
+  ui.SetStatus("Trabalhador");
+  EXPECT_EQ(TextOf(kStatusControl), L"Trabalhador");
+
+  // A waiting text goes out before a box or a read of the controls.
+  now_ms += DialogUi::kStatusIntervalMs;
+  record(1, 9, "Recibo D 0");
+  record(2, 9, "Recibo D 1");
+  EXPECT_EQ(TextOf(kStatusControl), L"Recibo D 0");
+  EXPECT_EQ(ui.GetControlText(kScratchControl, 10), "");
+  EXPECT_EQ(TextOf(kStatusControl), L"Recibo D 1");
 }
 
 TEST_F(DialogUiTest, PumpPaintsAndDiscardsTheRest) {

@@ -3,17 +3,20 @@
 # and its own Xvfb display:
 #   - the unit tests (labrena_tests.exe);
 #   - the dialog program, driven by labrena-gui-driver.exe: a conversion of a
-#     generated old-version folder pressed twice, and the start-up folder
-#     rules (drives A: and C:, the 99-character folder line);
+#     generated old-version folder pressed twice (the receipt stage's
+#     progress on the status line), a fourth step that meets a fatal error,
+#     and the start-up folder rules (drives A: and C:, the 99-character
+#     folder line);
 #   - labrena-conv.exe against the Linux labrena-conv on the same folder:
 #     data folders and retired files must be byte-identical.
 #
 #   tests/wine/run.sh BUILD_WIN BUILD_LINUX
 #
 # Prints PASS or FAIL per check, then "N passed, N failed". Exits 1 when any
-# check failed, also when the Windows build or Wine does not work. Leaves a
-# screenshot of the dialog in BUILD_WIN/dialog.png and the logs in
-# BUILD_WIN/wine-logs/.
+# check failed, also when the Windows build or Wine does not work. Leaves
+# screenshots in BUILD_WIN: dialog.png (the dialog as it opens),
+# dialog-receipts.png (during the receipt stage) and dialog-fatal.png (the
+# fatal error's box), and the logs in BUILD_WIN/wine-logs/.
 set -uo pipefail
 
 if [ $# -ne 2 ]; then
@@ -150,7 +153,9 @@ fi
 
 sample=$scratch/sample
 if [ -x "$linux_build/labrena-sample" ]; then
-  timeout 300 "$linux_build/labrena-sample" --out "$sample" \
+  # 200 workers: the dialog's receipt stage lasts long enough (some tenths
+  # of a second under Wine) for the driver to read its progress.
+  timeout 300 "$linux_build/labrena-sample" --out "$sample" --workers 200 \
     >"$logs/sample.log" 2>&1
   check "sample folder generated" test $? -eq 0
 else
@@ -181,32 +186,67 @@ run_driver() {  # run_driver LOG ARGS...
   tally "$log" $?
 }
 
+# Takes BUILD_WIN/NAME.png for every NAME.ready that the driver creates in
+# SHOTS, then creates NAME.taken; returns when the driver has ended.
+screenshots() {  # screenshots SHOTS DRIVER_PID
+  local ready name
+  while kill -0 "$2" 2>/dev/null; do
+    for ready in "$1"/*.ready; do
+      [ -e "$ready" ] || continue
+      name=$(basename "$ready" .ready)
+      [ -e "$1/$name.taken" ] && continue
+      timeout 60 import -window root "$win_build/$name.png" \
+        2>>"$logs/import.log"
+      touch "$1/$name.taken"
+    done
+    sleep 0.1
+  done
+}
+# A driver that asks for screenshots.
+run_driver_shots() {  # run_driver_shots LOG SHOTS ARGS...
+  local log=$1 shots=$2
+  shift 2
+  mkdir -p "$shots"
+  timeout --kill-after=10 1800 wine "$driver" "$@" "$(winpath "$shots")" \
+    </dev/null >"$log" 2>&1 &
+  local pid=$!
+  screenshots "$shots" "$pid"
+  wait "$pid"
+  tally "$log" $?
+}
+check_screenshot() {  # check_screenshot NAME WHAT
+  local colours
+  colours=$(identify -format '%k' "$win_build/$1.png" 2>/dev/null)
+  check "screenshot $win_build/$1.png shows $2" test "${colours:-0}" -gt 4
+}
+
+# The sample converted twice; the driver watches the receipt stage.
 gui_dir=$scratch/gui
 mkdir -p "$gui_dir"
 cp -r "$sample" "$gui_dir/data"
 set_wine_temp "$gui_dir/temp"
-rm -f "$win_build/dialog.png"
-timeout --kill-after=10 1800 wine "$driver" convert "$(winpath "$gui")" \
-  "$(winpath "$gui_dir/data")" "$(winpath "$gui_dir/ready")" \
-  "$(winpath "$gui_dir/go")" </dev/null >"$logs/gui-convert.log" 2>&1 &
-driver_pid=$!
-# The driver creates "ready" once the dialog is checked and painted, and
-# waits for "go" before it presses any button.
-for _ in $(seq 1800); do
-  [ -e "$gui_dir/ready" ] && break
-  kill -0 "$driver_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -e "$gui_dir/ready" ]; then
-  timeout 60 import -window root "$win_build/dialog.png" \
-    2>>"$logs/import.log"
-  touch "$gui_dir/go"
+rm -f "$win_build"/dialog*.png
+run_driver_shots "$logs/gui-convert.log" "$gui_dir/shots" convert \
+  "$(winpath "$gui")" "$(winpath "$gui_dir/data")"
+check_screenshot dialog "the dialog"
+check_screenshot dialog-receipts "the receipt stage"
+
+# A fourth step that stops on its fatal error: more than 200 user rubrics
+# (codes 1000 to 1200) in F31.DAT, with the template and a receipt folder.
+fatal_dir=$scratch/fatal
+mkdir -p "$fatal_dir/data/R61"
+set_wine_temp "$fatal_dir/temp"
+for code in $(seq 1000 1200); do
+  printf '%-4s%-30s+%44s ' "$code" "RUBRICA $code" ""
+done >"$fatal_dir/data/F31.DAT"
+if [ -f "$linux_build/F31R0.DA3" ]; then
+  cp "$linux_build/F31R0.DA3" "$fatal_dir/data/"
+  run_driver_shots "$logs/gui-fatal.log" "$fatal_dir/shots" fatal \
+    "$(winpath "$gui")" "$(winpath "$fatal_dir/data")"
+  check_screenshot dialog-fatal "the fatal error's box"
+else
+  fail "Linux build: $linux_build/F31R0.DA3 missing"
 fi
-wait "$driver_pid"
-tally "$logs/gui-convert.log" $?
-colours=$(identify -format '%k' "$win_build/dialog.png" 2>/dev/null)
-check "screenshot $win_build/dialog.png shows the dialog" \
-  test "${colours:-0}" -gt 4
 
 # The start-up folder rules.
 mkdir -p "$WINEPREFIX/drive_c/start"

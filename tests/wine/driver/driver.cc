@@ -1,13 +1,21 @@
 // Drives the dialog program from outside, as a user would, and prints one
 // "PASS name" or "FAIL name: detail" line per check. Every wait is bounded.
 //
-//   labrena-gui-driver convert GUI DIR [READY GO]
-//     starts GUI in DIR, checks the dialog, converts twice and closes it;
-//     with READY and GO it creates READY once the dialog is checked and
-//     waits for GO (the screenshot) before pressing any button.
+//   labrena-gui-driver convert GUI DIR [SHOTS]
+//     starts GUI in DIR, checks the dialog, converts twice, watching the
+//     status line for the receipt stage's progress, and closes it.
+//   labrena-gui-driver fatal GUI DIR [SHOTS]
+//     starts GUI in DIR, whose fourth step meets a fatal error, converts,
+//     answers the error box, and checks that the dialog is gone, that the
+//     final report still comes and that the program then ends by itself.
 //   labrena-gui-driver folder NAME GUI START EXPECTED
 //     starts GUI in START and checks that the folder line shows EXPECTED
 //     ("-" for an empty line), then closes it.
+//
+// With SHOTS, a folder, the driver asks for a screenshot NAME by creating
+// SHOTS\NAME.ready and waits for SHOTS\NAME.taken: of the painted dialog
+// ("dialog"), of the receipt stage with the program held still
+// ("dialog-receipts") and of the error box ("dialog-fatal").
 //
 // Exit status: 0 when every check passed, 1 otherwise, 2 for bad usage.
 #ifndef NOMINMAX
@@ -30,7 +38,7 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kConvertTimeoutMs = 300000;
 constexpr DWORD kStepTimeoutMs = 20000;
-constexpr DWORD kGoTimeoutMs = 60000;
+constexpr DWORD kShotTimeoutMs = 60000;
 constexpr DWORD kPollMs = 50;
 constexpr UINT kSendTimeoutMs = 5000;
 
@@ -49,6 +57,12 @@ const std::wstring kProgramTitle = L"Labrena 6.28";
 const std::wstring kFinalTitle = L"Labrena";
 const std::wstring kFinalText = L"A convers\u00E3o foi realizada.";
 const std::wstring kConvertText = L"&Converter Vers\u00F5es";
+const std::wstring kReceiptProgress = L"Etapa 1/2 - Recibo ";
+const std::wstring kFatalTitle = L"Convers\u00E3o";
+const std::wstring kFatalText =
+    L"A tabela de vencimentos e descontos do usu\u00E1rio ultrapassou os "
+    L"limites.\nA convers\u00E3o n\u00E3o ser\u00E1 feita.\nEntre em contato "
+    L"com o suporte t\u00E9cnico.";
 
 int failures = 0;
 
@@ -95,6 +109,21 @@ std::wstring TextOf(HWND window) {
                       kSendTimeoutMs, &got);
   text.resize(got);
   return text;
+}
+
+// The status line in one message, so that a text that changes between two
+// messages is never cut. The program answers only while it pumps: during a
+// conversion, in the receipt stage's PeekMessage2 and in message boxes.
+bool ReadStatus(HWND status, std::wstring* text) {
+  wchar_t buffer[256] = L"";
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(status, WM_GETTEXT, 256,
+                           reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                           kSendTimeoutMs, &got)) {
+    return false;
+  }
+  text->assign(buffer, got);
+  return true;
 }
 
 std::wstring ClassOf(HWND window) {
@@ -186,6 +215,23 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& t) {
   return false;
 }
 
+// Asks whoever runs the driver for a screenshot NAME and waits for it; does
+// nothing without a SHOTS folder.
+void Screenshot(const std::wstring& shots, const std::wstring& name) {
+  if (shots.empty()) return;
+  std::wstring ready = shots + L"\\" + name + L".ready";
+  std::wstring taken = shots + L"\\" + name + L".taken";
+  HANDLE file = CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  Check(WaitFor(kShotTimeoutMs,
+                [&] {
+                  return GetFileAttributesW(taken.c_str()) !=
+                         INVALID_FILE_ATTRIBUTES;
+                }),
+        "screenshot " + Utf8(name) + " taken");
+}
+
 class Gui {
  public:
   ~Gui() {
@@ -238,25 +284,79 @@ void PressDefault(HWND box) {
   PostMessageW(box, WM_COMMAND, button, 0);
 }
 
+// True when the message box shows the text; any other box is noted and
+// answered with its default button.
+bool IsBoxOrAnswer(HWND box, const std::wstring& text,
+                   const std::string& name) {
+  std::vector<std::wstring> texts = ChildTexts(box);
+  if (Contains(texts, text)) return true;
+  std::string shown;
+  for (const std::wstring& t : texts) {
+    if (!t.empty()) shown += " " + Quoted(t);
+  }
+  std::printf("note: %s: box %s:%s\n", name.c_str(), Quoted(TextOf(box)).c_str(),
+              shown.c_str());
+  PressDefault(box);
+  WaitFor(kStepTimeoutMs, [&] { return !IsWindow(box); });
+  return false;
+}
+
 // Presses the convert button and waits for the final report; the steps' own
-// messages on the way are answered with their default buttons. Checks the
-// report and the status line, and confirms the report.
-void ConvertOnce(Gui& gui, HWND dialog, const std::string& run) {
+// messages on the way are answered with their default buttons. Meanwhile
+// reads the status line as often as the program answers; with receipts,
+// checks that the receipt stage's progress showed, and holds the program
+// still for the screenshot "dialog-receipts" at the first progress text.
+// Checks the report and the status line, and confirms the report.
+void ConvertOnce(Gui& gui, HWND dialog, const std::string& run, bool receipts,
+                 const std::wstring& shots) {
   PostMessageW(GetDlgItem(dialog, kConvert), BM_CLICK, 0, 0);
+  HWND status_line = GetDlgItem(dialog, kStatus);
+  int readings = 0;
+  int progress = 0;
+  std::wstring first_progress;
   HWND box = nullptr;
+  ULONGLONG end = GetTickCount64() + kConvertTimeoutMs;
   for (;;) {
-    box = WaitForDialog(gui.pi(), false, kConvertTimeoutMs);
-    if (!box) break;
-    std::vector<std::wstring> texts = ChildTexts(box);
-    if (Contains(texts, kFinalText)) break;
-    std::string shown;
-    for (const std::wstring& text : texts) {
-      if (!text.empty()) shown += " " + Quoted(text);
+    box = FindDialog(gui.pi().dwProcessId, false);
+    if (box) {
+      if (IsBoxOrAnswer(box, kFinalText, run)) break;
+      continue;
     }
-    std::printf("note: %s: box %s:%s\n", run.c_str(),
-                Quoted(TextOf(box)).c_str(), shown.c_str());
-    PressDefault(box);
-    WaitFor(kStepTimeoutMs, [&] { return !IsWindow(box); });
+    if (GetTickCount64() >= end ||
+        WaitForSingleObject(gui.pi().hProcess, 0) == WAIT_OBJECT_0) {
+      break;
+    }
+    // Waits until the program pumps; no pause between readings, so that a
+    // short receipt stage is not missed.
+    std::wstring text;
+    if (!ReadStatus(status_line, &text)) {
+      Sleep(kPollMs);
+      continue;
+    }
+    ++readings;
+    if (text.compare(0, kReceiptProgress.size(), kReceiptProgress) != 0) {
+      continue;
+    }
+    if (++progress > 1 || !receipts) continue;
+    first_progress = text;
+    if (!shots.empty()) {
+      // One more answer: the pump that gave it has painted the text read.
+      ReadStatus(status_line, &text);
+      SuspendThread(gui.pi().hThread);
+      Screenshot(shots, L"dialog-receipts");
+      ResumeThread(gui.pi().hThread);
+    }
+  }
+  std::printf("note: %s: status line read %d times during the run, %d of "
+              "them a receipt progress text%s\n",
+              run.c_str(), readings, progress,
+              first_progress.empty()
+                  ? ""
+                  : (", the first " + Quoted(first_progress)).c_str());
+  if (receipts) {
+    Check(progress > 0,
+          run + ": status line showed " + Quoted(kReceiptProgress + L"..."),
+          "not in " + std::to_string(readings) + " readings");
   }
   if (!Check(box != nullptr, run + ": final message box shown",
              "none within the time limit")) {
@@ -266,7 +366,7 @@ void ConvertOnce(Gui& gui, HWND dialog, const std::string& run) {
   Check(title == kFinalTitle, run + ": final message box title", Quoted(title));
   Check(GetWindow(box, GW_OWNER) == dialog && !IsWindowEnabled(dialog),
         run + ": final message box is modal over the dialog");
-  std::wstring status = TextOf(GetDlgItem(dialog, kStatus));
+  std::wstring status = TextOf(status_line);
   Check(status.empty(), run + ": status line empty", Quoted(status));
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   bool gone = WaitFor(kStepTimeoutMs, [&] { return !IsWindow(box); });
@@ -274,7 +374,7 @@ void ConvertOnce(Gui& gui, HWND dialog, const std::string& run) {
 }
 
 int Convert(const std::wstring& exe, const std::wstring& folder,
-            const std::wstring& ready, const std::wstring& go) {
+            const std::wstring& shots) {
   Gui gui;
   if (!Check(gui.Start(exe, folder), "gui starts",
              "CreateProcess error " + std::to_string(GetLastError()))) {
@@ -340,19 +440,11 @@ int Convert(const std::wstring& exe, const std::wstring& folder,
   LONG wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   Check((dialog_style & wanted) == wanted, "dialog style");
 
-  if (!ready.empty()) {
+  if (!shots.empty()) {
     // Whoever takes the screenshot waits until the dialog is painted.
     Check(WaitFor(kStepTimeoutMs, [&] { return Painted(dialog); }),
           "dialog painted");
-    HANDLE file = CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    Check(WaitFor(kGoTimeoutMs,
-                  [&] {
-                    return GetFileAttributesW(go.c_str()) !=
-                           INVALID_FILE_ATTRIBUTES;
-                  }),
-          "screenshot taken");
+    Screenshot(shots, L"dialog");
   }
 
   // Enter on a control that is no push button presses the invisible default
@@ -366,9 +458,80 @@ int Convert(const std::wstring& exe, const std::wstring& folder,
   // The hidden command 302 is accepted and leaves the dialog idle.
   PostMessageW(dialog, WM_COMMAND, 302, 0);
 
-  ConvertOnce(gui, dialog, "first run");
-  ConvertOnce(gui, dialog, "second run");
+  // The sample's receipts are converted by the first run only.
+  ConvertOnce(gui, dialog, "first run", true, shots);
+  ConvertOnce(gui, dialog, "second run", false, shots);
   CheckExit(gui, dialog, "closes with exit code 0");
+  return failures == 0 ? 0 : 1;
+}
+
+// A message box of the program with the given text; other boxes on the way
+// are answered.
+HWND WaitForBox(Gui& gui, const std::wstring& text, const std::string& name) {
+  for (;;) {
+    HWND box = WaitForDialog(gui.pi(), false, kConvertTimeoutMs);
+    if (!box || IsBoxOrAnswer(box, text, name)) return box;
+  }
+}
+
+// True when the box shows an icon (a static control with SS_ICON).
+bool HasIcon(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (lstrcmpiW(ClassOf(child).c_str(), L"Static") == 0 &&
+        (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The fourth step's fatal error: it tells, destroys the dialog and stops;
+// the other steps still run, the final report still comes (owned by what
+// is left), and once it is answered the program ends by itself.
+int Fatal(const std::wstring& exe, const std::wstring& folder,
+          const std::wstring& shots) {
+  Gui gui;
+  if (!Check(gui.Start(exe, folder), "fatal: gui starts")) return 1;
+  HWND dialog = WaitForDialog(gui.pi(), true, kStartTimeoutMs);
+  if (!Check(dialog != nullptr, "fatal: dialog opens")) return 1;
+  PostMessageW(GetDlgItem(dialog, kConvert), BM_CLICK, 0, 0);
+
+  HWND box = WaitForBox(gui, kFatalText, "fatal");
+  if (!Check(box != nullptr, "fatal: error box of the rubric table shown",
+             "none within the time limit")) {
+    return 1;
+  }
+  std::wstring title = TextOf(box);
+  Check(title == kFatalTitle, "fatal: error box title", Quoted(title));
+  Check(HasIcon(box), "fatal: error box shows an icon");
+  Check(GetWindow(box, GW_OWNER) == dialog && !IsWindowEnabled(dialog),
+        "fatal: error box is modal over the dialog");
+  if (!shots.empty()) {
+    WaitFor(kStepTimeoutMs, [&] { return Painted(box) && Painted(dialog); });
+    Screenshot(shots, L"dialog-fatal");
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  Check(WaitFor(kStepTimeoutMs, [&] { return !IsWindow(dialog); }),
+        "fatal: conversion dialog destroyed after the error box");
+
+  HWND final_box = WaitForBox(gui, kFinalText, "fatal");
+  if (!Check(final_box != nullptr,
+             "fatal: final message box still shown after the dialog is gone",
+             "none within the time limit")) {
+    return 1;
+  }
+  title = TextOf(final_box);
+  Check(title == kFinalTitle, "fatal: final message box title",
+        Quoted(title));
+  HWND owner = GetWindow(final_box, GW_OWNER);
+  std::printf("note: fatal: final message box owned by %s\n",
+              owner ? ("a " + Quoted(ClassOf(owner)) + " window").c_str()
+                    : "no window");
+  PostMessageW(final_box, WM_COMMAND, IDOK, 0);
+  long code = gui.Wait(kStepTimeoutMs);
+  Check(code == 0, "fatal: program ends by itself with exit code 0",
+        code < 0 ? "still running" : "exit code " + std::to_string(code));
   return failures == 0 ? 0 : 1;
 }
 
@@ -387,7 +550,8 @@ int Folder(const std::wstring& exe, const std::wstring& start,
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: labrena-gui-driver convert GUI DIR [READY GO]\n"
+               "usage: labrena-gui-driver convert GUI DIR [SHOTS]\n"
+               "       labrena-gui-driver fatal GUI DIR [SHOTS]\n"
                "       labrena-gui-driver folder NAME GUI START EXPECTED\n");
   return 2;
 }
@@ -401,10 +565,11 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::wstring> args;
   for (int i = 1; argv && i < argc; ++i) args.push_back(argv[i]);
-  if (args.size() >= 3 && args[0] == L"convert") {
-    std::wstring ready = args.size() >= 5 ? args[3] : L"";
-    std::wstring go = args.size() >= 5 ? args[4] : L"";
-    return labrena::Convert(args[1], args[2], ready, go);
+  if ((args.size() == 3 || args.size() == 4) &&
+      (args[0] == L"convert" || args[0] == L"fatal")) {
+    std::wstring shots = args.size() == 4 ? args[3] : L"";
+    return args[0] == L"convert" ? labrena::Convert(args[1], args[2], shots)
+                                 : labrena::Fatal(args[1], args[2], shots);
   }
   if (args.size() == 5 && args[0] == L"folder") {
     std::wstring expected = args[4] == L"-" ? L"" : args[4];
