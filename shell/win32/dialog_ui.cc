@@ -103,6 +103,7 @@ bool DialogUi::IntervalPassed() const {
 void DialogUi::WriteStatus() {
   labrena::SetStatus(dialog_, status_);
   status_waiting_ = false;
+  paint_due_ = true;
   status_written_ = true;
   last_write_ = clock_();
 }
@@ -114,6 +115,18 @@ void DialogUi::FlushStatus() {
 int DialogUi::PeekMessage2() {
   // Written before the pump, so that its paint goes through now.
   if (status_waiting_ && IntervalPassed()) WriteStatus();
+  // Each pump is a trip through the system; the receipt stage calls it for
+  // every record, so it pumps once a line was written, at the end of a
+  // file, or when kPumpIntervalMs have passed. Input that waits meanwhile is
+  // thrown away by that pump all the same.
+  ULONGLONG now = clock_();
+  if (pumped_ && !paint_due_ && !last_of_file_ &&
+      now - last_pump_ < kPumpIntervalMs) {
+    return 0;
+  }
+  pumped_ = true;
+  paint_due_ = false;
+  last_pump_ = now;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_PAINT) {

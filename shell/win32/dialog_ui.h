@@ -24,6 +24,7 @@ class DialogUi : public Ui {
   // Milliseconds of a monotonic clock.
   using Clock = ULONGLONG(WINAPI*)();
   static constexpr ULONGLONG kStatusIntervalMs = 50;
+  static constexpr ULONGLONG kPumpIntervalMs = 10;
 
   explicit DialogUi(HWND dialog, Clock clock = GetTickCount64);
 
@@ -37,10 +38,11 @@ class DialogUi : public Ui {
   // name and the last record of a file always show at once.
   void SetStatus(const std::string& text) override;
   void ShowCount(std::int64_t done, std::int64_t total) override;
-  // Writes a waiting status text once its interval has passed; then takes
-  // every pending message of the thread out of the queue, dispatches only
-  // the paint messages and throws the rest (input included) away, and puts
-  // the wait cursor back.
+  // Writes a waiting status text once its interval has passed; then, when a
+  // line was written, a file ends or kPumpIntervalMs have passed since the
+  // last time, takes every pending message of the thread out of the queue,
+  // dispatches only the paint messages and throws the rest (input included)
+  // away, and puts the wait cursor back.
   int PeekMessage2() override;
   int SetWaitCursor() override;
   void RestoreCursor(int token) override;
@@ -69,6 +71,10 @@ class DialogUi : public Ui {
   // ShowCount's word on the next status text.
   bool counted_ = false;
   bool last_of_file_ = false;
+  // When the pump last ran, and whether a line written since waits for it.
+  bool pumped_ = false;
+  bool paint_due_ = false;
+  ULONGLONG last_pump_ = 0;
 };
 
 }  // namespace labrena

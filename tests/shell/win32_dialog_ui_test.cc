@@ -134,6 +134,17 @@ TEST_F(DialogUiTest, ProgressTextsAreCoalesced) {
   EXPECT_EQ(TextOf(kStatusControl), L"Recibo D 0");
   EXPECT_EQ(ui.GetControlText(kScratchControl, 10), "");
   EXPECT_EQ(TextOf(kStatusControl), L"Recibo D 1");
+
+  // Between lines the pump runs every kPumpIntervalMs: input waits until
+  // then, and is thrown away.
+  ui.PeekMessage2();
+  PostMessageW(dialog_, WM_KEYDOWN, VK_RETURN, 0);
+  record(3, 9, "Recibo D 2");
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, dialog_, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+  now_ms += DialogUi::kPumpIntervalMs;
+  record(4, 9, "Recibo D 3");
+  EXPECT_FALSE(PeekMessageW(&msg, dialog_, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
 }
 
 TEST_F(DialogUiTest, PumpPaintsAndDiscardsTheRest) {
