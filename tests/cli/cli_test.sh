@@ -67,5 +67,20 @@ check "step 3 ran in the current folder and undid its work" \
 check "no register left behind" no \
   "$([ -f "$scratch/data2/F35.DAT" ] && echo yes || echo no)"
 
+# A fatal error of the fourth step: its message, exit status 1, the final
+# message all the same, and the rubric table left for the next run.
+mkdir -p "$scratch/data3/R61"
+printf '%-300s' "001 SALARIO" > "$scratch/data3/F31R0.DA3"
+for code in $(seq 1000 1200); do printf '%-4s%-75s ' "$code" "RUBRICA"; done \
+  > "$scratch/data3/F31.DAT"
+run convert --data "$scratch/data3" --step 4
+check "fatal error gives exit 1" 1 "$status"
+check "fatal error on stderr" \
+  "Conversão: A tabela de vencimentos e descontos do usuário ultrapassou os limites." \
+  "$(head -1 <<<"$err")"
+check "final message after a fatal error" "A conversão foi realizada." "$out"
+check "old rubric table kept" yes \
+  "$([ -f "$scratch/data3/F31.DAT" ] && [ -f "$scratch/data3/F31R0.TAB" ] && echo yes)"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
