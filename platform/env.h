@@ -55,7 +55,6 @@ struct DirEntry {
   bool read_only = false;
   bool hidden = false;
   bool system = false;
-  std::int64_t size = 0;
 };
 
 // Attribute bits of a directory search, as the product's runtime names them.

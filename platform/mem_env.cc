@@ -329,7 +329,6 @@ std::vector<DirEntry> MemEnv::List(const std::string& pattern,
     entry.is_dir = node->is_dir;
     entry.read_only = node->read_only;
     if (!node->is_dir) {
-      entry.size = static_cast<std::int64_t>(node->bytes->size());
     }
     if (PassesMask(entry, attribute_mask)) out.push_back(entry);
   }

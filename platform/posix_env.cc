@@ -6,6 +6,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,9 @@ class PosixFile : public OsFile {
   }
 
   bool WriteAt(std::int64_t offset, const char* buf, std::size_t n) override {
+    // When nothing else changed since this file's size was known, its own
+    // write (in place) tells the new size without asking again.
+    bool known = size_ >= 0 && size_seen_at_ == *changes_ && !append_;
     ++*changes_;
     std::size_t done = 0;
     while (done < n) {
@@ -55,6 +59,10 @@ class PosixFile : public OsFile {
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) return false;
       done += static_cast<std::size_t>(r);
+    }
+    if (known) {
+      size_ = std::max<std::int64_t>(size_, offset + static_cast<std::int64_t>(n));
+      size_seen_at_ = *changes_;
     }
     return true;
   }
@@ -583,7 +591,18 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
   DIR* d = opendir(dir.path.c_str());
   if (!d) return out;
   // The search reads the whole folder: its listing is renewed on the way,
-  // with the status of every entry it looks at.
+  // with the status of every entry it looks at. A plain file whose status
+  // the last listing knew, and that is a plain file still, keeps it.
+  auto known = listings_.find(dir.path);
+  auto known_mode = [&](const std::string& upper, const std::string& name) {
+    if (known == listings_.end()) return mode_t{0};
+    auto spellings = known->second.find(upper);
+    if (spellings == known->second.end()) return mode_t{0};
+    auto it = spellings->second.find(name);
+    return it != spellings->second.end() && it->second.kind == Kind::kPlain
+               ? it->second.mode
+               : mode_t{0};
+  };
   Listing listing;
   struct dirent* e;
   errno = 0;
@@ -593,17 +612,24 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
       errno = 0;
       continue;
     }
-    Entry& entry = listing[UpperAscii(name)][name];
+    const std::string upper = UpperAscii(name);
+    Entry& entry = listing[upper][name];
     entry.kind = KindOf(e->d_type);
+    if (!IsPlainComponent(name) || !WildcardMatch(last, name)) {
+      errno = 0;
+      continue;
+    }
+    mode_t mode = entry.kind == Kind::kPlain ? known_mode(upper, name) : 0;
     struct stat st;
-    if (IsPlainComponent(name) && WildcardMatch(last, name) &&
-        stat((dir.path + "/" + name).c_str(), &st) == 0) {
-      if (entry.kind == Kind::kPlain) entry.mode = st.st_mode;
+    if (mode == 0 && stat((dir.path + "/" + name).c_str(), &st) == 0) {
+      mode = st.st_mode;
+    }
+    if (mode != 0) {
+      if (entry.kind == Kind::kPlain) entry.mode = mode;
       DirEntry found;
       found.name = name;
-      found.is_dir = S_ISDIR(st.st_mode);
-      found.read_only = !OwnerWritable(st.st_mode);
-      found.size = st.st_size;
+      found.is_dir = S_ISDIR(mode);
+      found.read_only = !OwnerWritable(mode);
       if (PassesMask(found, attribute_mask)) out.push_back(found);
     }
     errno = 0;

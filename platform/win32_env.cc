@@ -304,9 +304,6 @@ std::vector<DirEntry> Win32Env::List(const std::string& pattern,
     entry.read_only = found.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
     entry.hidden = found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     entry.system = found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM;
-    entry.size = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) |
-        found.nFileSizeLow);
     if (PassesMask(entry, attribute_mask)) out.push_back(entry);
   } while (FindNextFileW(find, &found));
   FindClose(find);
