@@ -93,8 +93,12 @@ void ConvertItem(std::string_view old_item, ItemSource source, int group,
                  int position, int* entries, std::string* block) {
   std::string item = PadText(old_item, kOldItemLength);
   std::string_view view(item);
+  std::string_view value_field = view.substr(kValueOffset, kValueWidth);
+  // Most items are empty: a blank value is 0, and an item of value 0 is
+  // dropped.
+  if (value_field.find_first_not_of(' ') == std::string_view::npos) return;
   std::string reference(CText(view.substr(0, kReferenceWidth)));
-  double value = ParseAmount(CText(view.substr(kValueOffset, kValueWidth)));
+  double value = ParseAmount(CText(value_field));
   std::string_view code_field = view.substr(kCodeOffset, kCodeWidth);
   int code = static_cast<int>(ReadLong(CText(code_field)));
   if (value != 0 && code_field == "   ") {
@@ -105,8 +109,16 @@ void ConvertItem(std::string_view old_item, ItemSource source, int group,
   // it would become a bogus item in the later code conversion.
   if (code < 0) return;
   code = MapItemCode(code, &reference);
-  std::string entry =
-      Format("%d%03d%-7s%-14.2f", group + 1, code, reference.c_str(), value);
+  // "%d%03d%-7s%-14.2f" of the group, code, reference and value.
+  std::string entry = std::to_string(group + 1);
+  std::string digits = std::to_string(code);
+  if (digits.size() < 3) entry.append(3 - digits.size(), '0');
+  entry += digits;
+  entry += reference;
+  if (reference.size() < 7) entry.append(7 - reference.size(), ' ');
+  std::string amount = FormatCents(value);
+  entry += amount;
+  if (amount.size() < 14) entry.append(14 - amount.size(), ' ');
   block->append(PadText(entry, kItemEntryLength));
   ++*entries;
 }
