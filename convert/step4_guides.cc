@@ -17,8 +17,8 @@ namespace labrena {
 namespace {
 
 constexpr std::int64_t kGuideLength = 300;
-constexpr std::int64_t kPeriodOffset = 10;  // first date 10, second date 20
-constexpr std::int64_t kFormOffset = 65;
+constexpr std::size_t kPeriodOffset = 10;  // first date 10, second date 20
+constexpr std::size_t kFormOffset = 65;
 
 // Patches one guide file; false when it could not be read or written. The
 // patch stops at the first record whose second date is blank: the rest of
@@ -31,20 +31,13 @@ bool PatchGuideFile(FileStream* file) {
     // Offsets 10 to 29 hold the two dates, 31 and 32 the guide's kind.
     if (record[20] == ' ') break;
     std::int64_t kind = ReadLong(CText(std::string_view(record).substr(31, 2)));
+    std::string form = kind == 70 ? "GPS" : "DARF";
     std::string patched = record;
     patched.replace(kPeriodOffset, 20,
                     PadText(CText(record.substr(23, 7)), 7) + PadText("01", 13));
-    patched.replace(kFormOffset, kind == 70 ? 3 : 4, kind == 70 ? "GPS" : "DARF");
-    if (start + kGuideLength > file->Size()) {
-      file->Seek(start);
-      file->Write(patched);
-    } else {
-      file->Seek(start + kPeriodOffset);
-      file->Write(std::string_view(patched).substr(kPeriodOffset, 20));
-      file->Seek(start + kFormOffset);
-      file->Write(kind == 70 ? "GPS" : "DARF");
-    }
-    file->Seek(start + kGuideLength);
+    patched.replace(kFormOffset, form.size(), form);
+    WriteBack(file, start, patched,
+              {{kPeriodOffset, 20}, {kFormOffset, form.size()}});
   }
   return !file->error() && !reader.failed();
 }

@@ -206,17 +206,8 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
       continue;
     }
     if (reader.repaired() > before) ++repaired;
-    // A record cut short by the end of the file is completed with blanks.
-    std::int64_t start = n * layout.length;
     record.replace(region_at, kReceiptRegion, region);
-    if (start + layout.length > file->Size()) {
-      file->Seek(start);
-      file->Write(record);
-    } else {
-      file->Seek(start + static_cast<std::int64_t>(region_at));
-      file->Write(region);
-    }
-    file->Seek(start + layout.length);
+    WriteBack(file, n * layout.length, record, {{region_at, kReceiptRegion}});
     for (const std::string& reference : references) {
       FileStream* out = pensions->Get(kDependantRegister);
       if (out) {

@@ -50,12 +50,7 @@ bool RecodeWorkers(FileStream* file) {
     if (record.back() == '+' || c == ' ') continue;
     record[kRecodedField] = RecodedWorkerField(
         c, ReadLong(CText(std::string_view(record).substr(1092, 2))));
-    // A last record cut short is completed with blanks.
-    bool whole = start + kWorkerLength > file->Size();
-    file->Seek(whole ? start : start + kRecodedField);
-    file->Write(whole ? std::string_view(record)
-                      : std::string_view(record).substr(kRecodedField, 1));
-    file->Seek(start + kWorkerLength);
+    WriteBack(file, start, record, {{kRecodedField, 1}});
   }
   return !reader.failed() && !file->error();
 }

@@ -64,6 +64,22 @@ bool RecordReader::Next(std::string* record) {
   return true;
 }
 
+void WriteBack(FileStream* file, std::int64_t start, const std::string& record,
+               std::initializer_list<Changed> changed) {
+  std::int64_t length = static_cast<std::int64_t>(record.size());
+  if (start + length > file->Size()) {
+    file->Seek(start);
+    file->Write(record);
+  } else {
+    std::string_view bytes(record);
+    for (const Changed& range : changed) {
+      file->Seek(start + static_cast<std::int64_t>(range.from));
+      file->Write(bytes.substr(range.from, range.length));
+    }
+  }
+  file->Seek(start + length);
+}
+
 int SeparatedReader::Next() {
   if (ended_) return FileStream::kEof;
   int c = file_->Getc();

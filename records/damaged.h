@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "platform/context.h"
@@ -57,6 +58,18 @@ class RecordReader {
   bool done_ = false;
   std::int64_t repaired_ = 0;
 };
+
+// One range of a record that an edit in place changed.
+struct Changed {
+  std::size_t from;
+  std::size_t length;
+};
+
+// Writes the changed ranges of a record that a RecordReader read at start
+// back into the file, and positions the file at the next record. A record
+// cut short by the end of the file is written whole, completed with blanks.
+void WriteBack(FileStream* file, std::int64_t start, const std::string& record,
+               std::initializer_list<Changed> changed);
 
 // Reads a file whose records are fields each followed by one separator
 // character (opened in binary; CR LF counts as one character, as the text
