@@ -15,6 +15,9 @@ void ConvertJobsAndSchedules(Context& ctx);
 // Step 4: tax-guide patch, employer, worker and dependant registers,
 // receipts and the rubric table.
 void ConvertFourthStep(Context& ctx);
+// Step 5: code renumbering, the job and schedule registers, the tagged
+// patches of the current tables and the F21 conversion.
+void ConvertFifthStep(Context& ctx);
 // Step 6: clean-up of obsolete files.
 void CleanUpObsoleteFiles(Context& ctx);
 

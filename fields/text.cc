@@ -42,6 +42,17 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, end));
 }
 
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 bool HasText(std::string_view text) {
   return CText(text).find_first_not_of(kBlank) != std::string_view::npos;
 }

@@ -23,21 +23,21 @@ std::int64_t InRange(std::int64_t value) {
 
 int MacroCodeCad(Context& ctx, const std::string& first_name,
                  const std::string& counter_name, std::int64_t* value,
-                 int /*digits*/, int mode) {
+                 int /*digits*/, int mode, const std::string& file_name) {
   std::string key =
       Format("%-10s%-10s", first_name.c_str(), counter_name.c_str());
   std::int64_t n = -1;
   // A counters file that cannot be read is not one without the counter:
   // adding the counter again would give it twice.
   File counters;
-  if (ctx.env.Exists(kCountersFile)) {
-    counters = OpenRead(ctx.env, kCountersFile);
+  if (ctx.env.Exists(file_name)) {
+    counters = OpenRead(ctx.env, file_name);
     if (!counters) {
       ReportOpenError(ctx);
       return 0;
     }
   }
-  FindKey(ctx, counters.get(), kCountersFile, kCounterRecord, &n, key, 0,
+  FindKey(ctx, counters.get(), file_name, kCounterRecord, &n, key, 0,
           kKeyLength);
   CloseFile(counters);
 
@@ -47,7 +47,7 @@ int MacroCodeCad(Context& ctx, const std::string& first_name,
                static_cast<long long>(*value));
     record = PadText(CleanText(CutText(record, kCounterRecord)),
                      kCounterRecord);
-    File file = FOpen2(ctx, kCountersFile, kCounterRecord, &n,
+    File file = FOpen2(ctx, file_name, kCounterRecord, &n,
                        n >= 0 ? 0 : kAddRecord, 0);
     if (!file) return 0;
     file->Write(record);
@@ -57,7 +57,7 @@ int MacroCodeCad(Context& ctx, const std::string& first_name,
 
   *value = 0;
   if (n < 0) return 1;
-  File file = OpenRead(ctx.env, kCountersFile);
+  File file = OpenRead(ctx.env, file_name);
   if (!file) return 0;
   std::string text;
   if (file->Seek(n * kCounterRecord + kValueOffset) &&
@@ -77,8 +77,9 @@ int ReadCounter(Context& ctx, const std::string& first_name,
 }
 
 int SetCounter(Context& ctx, const std::string& first_name,
-               const std::string& counter_name, std::int64_t value) {
-  return MacroCodeCad(ctx, first_name, counter_name, &value, 0, 2);
+               const std::string& counter_name, std::int64_t value,
+               const std::string& file_name) {
+  return MacroCodeCad(ctx, first_name, counter_name, &value, 0, 2, file_name);
 }
 
 std::int64_t ReadNumberRecord(Env& env, const std::string& name,

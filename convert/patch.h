@@ -1,0 +1,88 @@
+// A once-only change of the current tables that stands whole or not at all.
+// Every file it changes is changed in a copy (the name with the extension
+// TMP), every file it makes is made under that name too, and only when all
+// of them are written do they take their places, together with the tag's
+// line in CONV.DAT and the backups of the old files it used up. A failure
+// anywhere puts every file back as it was: the change is told, noted, and
+// made whole on the next run.
+#ifndef LABRENA_CONVERT_PATCH_H_
+#define LABRENA_CONVERT_PATCH_H_
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/context.h"
+#include "records/record_file.h"
+
+namespace labrena {
+
+class Patch {
+ public:
+  // A patch without a tag records nothing in CONV.DAT.
+  explicit Patch(Context& ctx, std::string tag = "");
+  // A patch that was not committed leaves the folder as it was.
+  ~Patch();
+  Patch(const Patch&) = delete;
+  Patch& operator=(const Patch&) = delete;
+
+  // The copy of a file of the folder, open for update ("r+b") at offset 0;
+  // the same stream for every call with the same name. nullptr when the file
+  // does not exist (that part of the patch does nothing), or when the copy
+  // cannot be made (the patch has then failed). Read the file only through
+  // this stream: the file under its own name is the old one until Commit.
+  FileStream* Edit(const std::string& name);
+  // A new file, open for writing, that takes its name at Commit; nullptr
+  // (the patch has failed) when it cannot be created.
+  FileStream* Create(const std::string& name);
+  // Sets a code counter (empty first name) in the copy of F34.DAT at Commit.
+  void SetCounter(const std::string& counter_name, std::int64_t value);
+  // At Commit, renames an old file X.DAT to X.BAK; an earlier X.BAK is first
+  // moved to the retirement folder, so that no copy is ever lost.
+  void Backup(const std::string& name);
+  // Fails the patch (a copy could not be read to its end, say); name is the
+  // file the user is told about.
+  void Fail(const std::string& name);
+  bool failed() const { return !failed_name_.empty(); }
+
+  // Puts every copy and new file in its place, records the tag and makes the
+  // backups, all or none. On failure the user is told, the run notes it and
+  // the folder is as it was. True when the patch stands.
+  bool Commit();
+
+ private:
+  struct Copy {
+    std::string name;  // the file as the folder knows it
+    std::string copy;  // its copy (TMP)
+    std::string old;   // where the old file waits until the patch stands
+    File stream;
+    bool created = false;  // a new file rather than a changed one
+    bool placed = false;   // in its place during Commit
+  };
+
+  Copy* Find(const std::string& name);
+  Copy& Add(const std::string& name, bool created);
+  FileStream* Open(const std::string& name);
+  bool Stage();
+  bool Place(Copy& copy);
+  void Restore(Copy& copy);
+  void Discard();
+
+  Context& ctx_;
+  std::string tag_;
+  std::deque<Copy> copies_;
+  std::vector<std::pair<std::string, std::int64_t>> counters_;
+  std::vector<std::string> backups_;
+  std::string failed_name_;
+  bool committed_ = false;
+};
+
+// Puts back what a patch that was cut off left of a file: its old copy when
+// the file itself is missing; then removes its copy and old copy.
+void RecoverPatchedFile(Env& env, const std::string& name);
+
+}  // namespace labrena
+
+#endif  // LABRENA_CONVERT_PATCH_H_
