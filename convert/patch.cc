@@ -76,7 +76,13 @@ void Patch::SetCounter(const std::string& counter_name, std::int64_t value) {
   counters_.emplace_back(counter_name, value);
 }
 
-void Patch::Backup(const std::string& name) { backups_.push_back(name); }
+void Patch::Backup(const std::string& name) {
+  moves_.push_back({name, WithExtension(name, "BAK"), true});
+}
+
+void Patch::Rename(const std::string& from, const std::string& to) {
+  moves_.push_back({from, to, false});
+}
 
 void Patch::Fail(const std::string& name) {
   if (failed_name_.empty()) failed_name_ = name;
@@ -148,23 +154,36 @@ bool Patch::Commit() {
       stands = false;
     }
   }
-  std::vector<std::string> backed_up;
-  for (const std::string& name : backups_) {
+  std::vector<const Move*> moved;
+  for (const Move& move : moves_) {
     if (!stands) break;
-    std::string backup = WithExtension(name, "BAK");
-    if (!ctx_.env.Exists(name)) continue;
+    Env& env = ctx_.env;
+    if (!env.Exists(move.from) || (!move.backup && env.Exists(move.to))) {
+      continue;
+    }
+    // An empty file beside its backup holds nothing to keep (the third step
+    // of a later run leaves empty registers): it just goes.
+    std::int64_t size = -1;
+    if (move.backup && env.Exists(move.to) && env.FileSize(move.from, &size) &&
+        size == 0) {
+      if (RemoveFile(env, move.from) != 0) {
+        Fail(move.from);
+        stands = false;
+      }
+      continue;
+    }
     // An earlier backup is kept in the retirement folder rather than lost.
-    if ((ctx_.env.Exists(backup) && RetireFile(ctx_.env, backup) != 0) ||
-        ctx_.env.Rename(name, backup) != 0) {
-      Fail(name);
+    if ((move.backup && env.Exists(move.to) && RetireFile(env, move.to) != 0) ||
+        env.Rename(move.from, move.to) != 0) {
+      Fail(move.from);
       stands = false;
     } else {
-      backed_up.push_back(name);
+      moved.push_back(&move);
     }
   }
   if (!stands) {
-    for (auto it = backed_up.rbegin(); it != backed_up.rend(); ++it) {
-      ctx_.env.Rename(WithExtension(*it, "BAK"), *it);
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+      ctx_.env.Rename((*it)->to, (*it)->from);
     }
     for (std::size_t i = copies_.size(); i-- > 0;) {
       if (copies_[i].placed) Restore(copies_[i]);
@@ -190,6 +209,16 @@ bool Patch::Commit() {
   }
   committed_ = true;
   return true;
+}
+
+bool MakeTaggedPatch(Context& ctx, const std::string& tag,
+                     const std::function<bool(Patch& patch)>& make) {
+  bool unreadable = false;
+  if (IsConverted(ctx.env, tag, &unreadable)) return true;
+  Patch patch(ctx, tag);
+  if (!unreadable) return make(patch);
+  patch.Fail(kMarker);
+  return patch.Commit();
 }
 
 }  // namespace labrena

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,9 @@ class Patch {
   // At Commit, renames an old file X.DAT to X.BAK; an earlier X.BAK is first
   // moved to the retirement folder, so that no copy is ever lost.
   void Backup(const std::string& name);
+  // At Commit, renames a file of the folder; a file already under the new
+  // name is left as it is, and so is the old one.
+  void Rename(const std::string& from, const std::string& to);
   // Fails the patch (a copy could not be read to its end, say); name is the
   // file the user is told about.
   void Fail(const std::string& name);
@@ -74,10 +78,23 @@ class Patch {
   std::string tag_;
   std::deque<Copy> copies_;
   std::vector<std::pair<std::string, std::int64_t>> counters_;
-  std::vector<std::string> backups_;
+  // The renames and backups, in order.
+  struct Move {
+    std::string from;
+    std::string to;
+    bool backup;  // an earlier file under the new name is retired first
+  };
+  std::vector<Move> moves_;
   std::string failed_name_;
   bool committed_ = false;
 };
+
+// Makes a tagged patch when CONV.DAT does not record its tag yet: make fills
+// the patch and commits it. A CONV.DAT that cannot be read fails the patch,
+// as a patch made twice would change its fields twice. False when the patch
+// failed.
+bool MakeTaggedPatch(Context& ctx, const std::string& tag,
+                     const std::function<bool(Patch& patch)>& make);
 
 // Puts back what a patch that was cut off left of a file: its old copy when
 // the file itself is missing; then removes its copy and old copy.

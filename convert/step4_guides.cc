@@ -65,6 +65,8 @@ void PatchTaxGuides(Context& ctx) {
                  "Elas ser\xE3o atualizadas na pr\xF3xima convers\xE3o.",
                  name.c_str()),
           Icon::kError, Buttons::kOk);
+      // The patches of the next step are recorded after this one.
+      ctx.notes.Kept(name);
       patched = false;
     }
   }

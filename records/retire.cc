@@ -56,12 +56,19 @@ int RetireFile(Env& env, const std::string& name, const std::string& folder) {
 }
 
 int IsConverted(Env& env, const std::string& tag) {
+  bool unreadable = false;
+  return IsConverted(env, tag, &unreadable);
+}
+
+int IsConverted(Env& env, const std::string& tag, bool* unreadable) {
   File file = OpenText(env, kMarkerFile, OpenMode::kRead);
+  *unreadable = !file && env.Exists(kMarkerFile);
   if (!file) return 0;
   std::string piece;
   while (file->Gets(&piece, kMarkerPiece)) {
     if (StartsWithNoCase(piece, tag)) return 1;
   }
+  *unreadable = file->error();
   return 0;
 }
 
@@ -79,6 +86,8 @@ int MarkConverted(Context& ctx, const std::string& tag) {
                "registrada e ser\xE1 feita de novo na pr\xF3xima vez.",
                kMarkerFile, tag.c_str()),
         Icon::kError, Buttons::kOk);
+    // The patches recorded after it would stand before it in CONV.DAT.
+    ctx.notes.Kept(kMarkerFile);
   }
   return 0;
 }

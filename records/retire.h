@@ -26,6 +26,9 @@ int RetireFile(Env& env, const std::string& name,
 
 // 1 when CONV.DAT holds a line beginning with the tag (case ignored).
 int IsConverted(Env& env, const std::string& tag);
+// The same, telling whether CONV.DAT exists but could not be read (the tag
+// then counts as absent).
+int IsConverted(Env& env, const std::string& tag, bool* unreadable);
 // Non-zero, doing nothing, when the tag is marked already; otherwise appends
 // the tag and CR LF to CONV.DAT and returns 0.
 int MarkConverted(Context& ctx, const std::string& tag);

@@ -10,7 +10,7 @@ const std::vector<ConversionStep>& ConversionSteps() {
       {2, ConvertSecondStep},
       {3, ConvertJobsAndSchedules},
       {4, ConvertFourthStep},
-      {5, nullptr},
+      {5, ConvertFifthStep},
       {6, CleanUpObsoleteFiles},
   };
   return steps;

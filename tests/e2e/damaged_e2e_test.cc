@@ -292,7 +292,9 @@ class DamagedE2eTest : public ::testing::Test {
       damage_[{d.file, d.record}].push_back(&d);
     }
     WriteModel(model_, scratch_);
-    RunConversion(scratch_.ctx(), {}, nullptr);
+    // The records checked here are those of the steps that read old files;
+    // the fifth goes on to renumber and patch them.
+    RunConversion(scratch_.ctx(), {1, 2, 3, 4, 6}, nullptr);
     after_ = FolderFiles(scratch_.data());
     retired_ = FolderFiles(scratch_.temp() + "Nelk/Labrena");
     for (const std::string& d : model_.dependants) {
@@ -811,8 +813,9 @@ TEST(DamagedNamesTest, TheTwinFirstInByteOrderBecomesTheNewLeaveRegister) {
     RunConversion(s.ctx(), {}, nullptr);
     std::string where =
         twins_first ? "twin created first" : "twin created last";
-    ASSERT_TRUE(s.Exists("F21R0.DAT")) << where << BoxesText(s.ui());
-    EXPECT_EQ(s.Read("F21R0.DAT"), leaves) << where;
+    // The fifth step converts it and keeps it as F21R0.BAK.
+    ASSERT_TRUE(s.Exists("F21R0.BAK")) << where << BoxesText(s.ui());
+    EXPECT_EQ(s.Read("F21R0.BAK"), leaves) << where;
     EXPECT_EQ(s.Read("f308.dat"), model.leaves_twins[0].bytes) << where;
   }
 }
