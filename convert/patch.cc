@@ -72,6 +72,18 @@ FileStream* Patch::Create(const std::string& name) {
   return copy.stream.get();
 }
 
+FileStream* Patch::Append(const std::string& name,
+                          std::int64_t record_length) {
+  FileStream* file = Open(name);
+  if (!file || !file->SeekEnd()) return nullptr;
+  std::int64_t partial = file->Size() % record_length;
+  if (partial != 0) {
+    file->Write(
+        std::string(static_cast<std::size_t>(record_length - partial), ' '));
+  }
+  return file;
+}
+
 void Patch::SetCounter(const std::string& counter_name, std::int64_t value) {
   counters_.emplace_back(counter_name, value);
 }
@@ -89,7 +101,8 @@ void Patch::Fail(const std::string& name) {
 }
 
 FileStream* Patch::Open(const std::string& name) {
-  return ctx_.env.Exists(name) ? Edit(name) : Create(name);
+  return ctx_.env.Exists(name) && !ctx_.env.IsDirectory(name) ? Edit(name)
+                                                               : Create(name);
 }
 
 // Writes the counters and the tag into their copies and closes every copy.

@@ -38,6 +38,9 @@ class Patch {
   // A new file, open for writing, that takes its name at Commit; nullptr
   // (the patch has failed) when it cannot be created.
   FileStream* Create(const std::string& name);
+  // The copy of a file of records positioned for appending, its last record
+  // completed with blanks when cut short; a new file when it is missing.
+  FileStream* Append(const std::string& name, std::int64_t record_length);
   // Sets a code counter (empty first name) in the copy of F34.DAT at Commit.
   void SetCounter(const std::string& counter_name, std::int64_t value);
   // At Commit, renames an old file X.DAT to X.BAK; an earlier X.BAK is first

@@ -122,20 +122,6 @@ bool SetOriginFlags(Context& ctx, bool* merged_before) {
   return false;
 }
 
-// F07R0.DAT positioned for appending records, its last record completed
-// with blanks when cut short; created when missing.
-FileStream* AppendTo(Patch& patch, Context& ctx, const char* name,
-                     std::int64_t length) {
-  FileStream* file =
-      IsFile(ctx.env, name) ? patch.Edit(name) : patch.Create(name);
-  if (!file || !file->SeekEnd()) return nullptr;
-  std::int64_t partial = file->Size() % length;
-  if (partial != 0) {
-    file->Write(std::string(static_cast<std::size_t>(length - partial), ' '));
-  }
-  return file;
-}
-
 // The F07R0 record merged from an F02R1 record under a new code, for a
 // worker of employer (10 characters).
 std::string MergedRecord(std::string entry, const std::string& code,
@@ -166,7 +152,7 @@ bool MergeResponsibles(Context& ctx, const UsedCodes& map, bool merged_before,
   if (read_failed) return false;
   FileStream* workers = entries ? patch.Edit(kWorkers) : nullptr;
   FileStream* merged =
-      workers ? AppendTo(patch, ctx, kMerged, kMergedLength5) : nullptr;
+      workers ? patch.Append(kMerged, kMergedLength5) : nullptr;
   long last_code = 0;  // NOLINT(runtime/int)
   if (merged) {
     KeyIndex index(entries.get(), kResponsibleLength, 0, 10);

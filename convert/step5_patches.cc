@@ -201,20 +201,6 @@ constexpr CounterRename kCounterRenames[] = {
     {"40 ", "1-1", "1-2"},
 };
 
-// The patch's copy of a table positioned for appending records, its last
-// record completed with blanks when cut short; made when missing.
-FileStream* AppendTo(Context& ctx, Patch& patch, const char* name,
-                     std::int64_t length) {
-  FileStream* file =
-      IsFile(ctx.env, name) ? patch.Edit(name) : patch.Create(name);
-  if (!file || !file->SeekEnd()) return nullptr;
-  std::int64_t partial = file->Size() % length;
-  if (partial != 0) {
-    file->Write(std::string(static_cast<std::size_t>(length - partial), ' '));
-  }
-  return file;
-}
-
 // Appends the live records of F40.DAT to F01R0.DAT, their kind "0" as "1"
 // and any other as "2", and backs F40.DAT up; *repaired counts the records
 // read with blanks for damage.
@@ -222,7 +208,7 @@ void AppendOldRegisters(Context& ctx, Patch& patch, std::int64_t* repaired) {
   if (patch.failed() || !IsFile(ctx.env, kOldRegisters)) return;
   File old = OpenRead(ctx.env, kOldRegisters);
   FileStream* registers =
-      old ? AppendTo(ctx, patch, kRegisters, kRegisterLength5) : nullptr;
+      old ? patch.Append(kRegisters, kRegisterLength5) : nullptr;
   if (!registers) {
     patch.Fail(old ? kRegisters : kOldRegisters);
     return;
