@@ -40,7 +40,7 @@ convert() {
     >/dev/null 2>&1 || [ $? -eq 1 ]
 }
 
-for target in step1_fuzz step2_fuzz step36_fuzz step4_fuzz run_fuzz; do
+for target in step1_fuzz step2_fuzz step36_fuzz step4_fuzz step5_fuzz run_fuzz; do
   mkdir -p "$out/$target"
 done
 
@@ -51,7 +51,9 @@ for seed in 1 2; do
   convert "$old" "$work/one$seed" 1
   convert "$work/one$seed" "$work/two$seed" 2
   convert "$work/two$seed" "$work/three$seed" 3
+  convert "$work/three$seed" "$work/four$seed" 4
   one="$work/one$seed" two="$work/two$seed" three="$work/three$seed"
+  four="$work/four$seed"
 
   join "$old/FX0.DAT" "$old/FW0.DAT" "$old/FY0.DAT" \
     >"$out/step1_fuzz/sample$seed"
@@ -74,6 +76,13 @@ for seed in 1 2; do
   join "$three/F00.DAT" "$three/F16.DAT" "$three/F13.DAT" "$three/F31.DAT" \
     - "$(pick 1 "$three"/R61/0*.DAT)" "$(pick 1 "$three"/R62/*.DAT)" \
     "$(pick 1 "$three"/R27/*.DAT)" >"$out/step4_fuzz/sample$seed"
+
+  # The fifth step's inputs as the fourth step leaves them.
+  join "$four/F07.DAT" "$four/F02R1.DAT" "$four/F16R0.DAT" \
+    "$four/F07R0.DAT" "$four/F35.DAT" "$four/F36.DAT" "$four/F00R0.DAT" \
+    "$four/F01R0.DAT" "$four/F40.DAT" "$four/F34.DAT" "$four/F04R0.DAT" \
+    "$four/F21R0.DAT" "$(pick 1 "$four"/R62/*.DAT)" \
+    "$(pick 1 "$four"/R63/*.DAT)" - >"$out/step5_fuzz/sample$seed"
 
   join "$old/FX0.DAT" "$old/FW0.DAT" "$old/FY0.DAT" "$old/FZ0.DAT" \
     "$old/RESP.DAT" "$old/REG/REGFE.DAT" "$old/REG/REGRE.DAT" \

@@ -7,14 +7,20 @@
 //   build/steps_bench [--conv PATH] [--dir DIR] [--rounds N] [WORKERS...]
 //
 // For each size (default 1000, 10000 and 20000 workers, each with 6 monthly
-// receipts over 2 years and up to 2 per-worker receipt files) it writes a
-// folder below DIR (default $TMPDIR, else /tmp), times `cp -r` of it, then
-// runs `labrena-conv convert --data COPY` on the copy as a child process with
-// TMPDIR set to a scratch folder beside it: the steps built so far, named
-// with --step while one is missing, the full run once all six are. It prints
-// both times, their ratio, the time per worker and the child's peak memory:
-// the best time of N rounds (default 3), each on a fresh copy, and the
-// highest peak.
+// receipts over 2 years, up to 2 per-worker receipt files, and an entry
+// among a tenth as many service takers, which the fifth step merges into a
+// record of its own) it writes a folder below DIR (default $TMPDIR, else
+// /tmp), times `cp -r` of it, then runs `labrena-conv convert --data COPY`
+// on the copy as a child process with TMPDIR set to a scratch folder beside
+// it: the steps built so far, named with --step while one is missing, the
+// full run once all six are. It prints both times, their ratio, the time per
+// worker and the child's peak memory: the best time of N rounds (default 3),
+// each on a fresh copy, and the highest peak.
+//
+// Once the fifth step is built, it is timed alone the same way, on the
+// folder that the first four steps leave: `cp -r` of that folder against
+// `labrena-conv convert --step 5` on a copy, with the merged records it
+// wrote.
 //
 // Then, untimed, per old file: the system calls of each kind of both, as
 // `strace -c -f` counts them (when strace is on the PATH), and the Env calls
@@ -24,6 +30,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -190,6 +197,49 @@ void FolderSize(const fs::path& dir, long* files, double* mib) {
   *mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
 }
 
+// The records of F07R0.DAT merged from F02R1.DAT: origin flag "1".
+long MergedRecords(const fs::path& dir) {
+  constexpr std::size_t kLength = 809, kOrigin = 238;
+  std::ifstream in(dir / "F07R0.DAT", std::ios::binary);
+  std::string record(kLength, ' ');
+  long merged = 0;
+  while (in.read(record.data(), kLength)) merged += record[kOrigin] == '1';
+  return merged;
+}
+
+// The fifth step alone on a folder that the first four left.
+struct FifthStep {
+  int workers = 0;
+  long files = 0;
+  double mib = 0;
+  long merged = 0;
+  ChildRun cp, run;
+  bool ok = false;
+};
+
+// Times `cp -r` of stage against the fifth step on a copy, best of rounds.
+FifthStep TimeFifthStep(const std::string& conv, const fs::path& stage,
+                        const fs::path& copy, const fs::path& retire,
+                        int rounds) {
+  FifthStep f;
+  FolderSize(stage, &f.files, &f.mib);
+  f.ok = true;
+  for (int round = 0; round < rounds && f.ok; ++round) {
+    fs::remove_all(copy);
+    fs::remove_all(retire);
+    fs::create_directories(retire);
+    ChildRun c = Run({"cp", "-r", stage.string(), copy.string()}, "");
+    ChildRun r = Run({conv, "convert", "--data", copy.string(), "--step", "5"},
+                     retire.string());
+    f.ok = c.ok && r.ok && fs::exists(copy / "F36R0.DAT");
+    if (round == 0) f.merged = MergedRecords(copy);
+    if (round == 0 || c.seconds < f.cp.seconds) f.cp = c;
+    if (round == 0 || r.seconds < f.run.seconds) f.run.seconds = r.seconds;
+    if (r.peak_mib > f.run.peak_mib) f.run.peak_mib = r.peak_mib;
+  }
+  return f;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: steps_bench [--conv PATH] [--dir DIR] [--rounds N] "
@@ -251,6 +301,8 @@ int main(int argc, char** argv) {
   }
   const bool full = steps.size() == labrena::ConversionSteps().size();
   if (full) shown = "the full run";
+  const bool fifth_built =
+      std::find(steps.begin(), steps.end(), 5) != steps.end();
 
   std::printf("%s of labrena-conv against cp -r, best of %d rounds\n",
               shown.c_str(), rounds);
@@ -258,6 +310,7 @@ int main(int argc, char** argv) {
               "cp -r s", "convert s", "ratio", "us/worker", "peak MiB");
   int failures = 0;
   std::vector<Counted> counted;
+  std::vector<FifthStep> fifth;
   for (int workers : sizes) {
     labrena::sample::SampleOptions options;
     options.workers = workers;
@@ -265,6 +318,7 @@ int main(int argc, char** argv) {
     options.dependants = workers * 3 / 4;
     options.receipts = 6;
     options.years = 2;
+    options.service_takers = workers / 10 > 1 ? workers / 10 : 1;
     fs::path source = base / ("source-" + std::to_string(workers));
     fs::path copy = base / ("copy-" + std::to_string(workers));
     fs::path retire = base / ("tmp-" + std::to_string(workers));
@@ -313,6 +367,22 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     failures += !ok;
 
+    // The fifth step alone, on what the first four make of a fresh copy.
+    if (ok && fifth_built && fresh_copy()) {
+      fs::path stage = base / ("stage-" + std::to_string(workers));
+      bool staged = Run({conv, "convert", "--data", copy.string(), "--step",
+                         "1", "--step", "2", "--step", "3", "--step", "4"},
+                        retire.string())
+                        .ok;
+      fs::rename(copy, stage);
+      FifthStep f = TimeFifthStep(conv, stage, copy, retire, rounds);
+      f.workers = workers;
+      f.ok = f.ok && staged;
+      failures += !f.ok;
+      fifth.push_back(f);
+      fs::remove_all(stage);
+    }
+
     // The counts, untimed: strace slows what it watches.
     Counted c;
     c.workers = workers;
@@ -348,6 +418,28 @@ int main(int argc, char** argv) {
     fs::remove_all(retire);
   }
   fs::remove_all(base);
+
+  if (!fifth_built) {
+    std::printf("\nstep 5: not built yet\n");
+  } else {
+    std::printf(
+        "\nstep 5 alone against cp -r of the folder steps 1 to 4 leave, best "
+        "of %d rounds\n",
+        rounds);
+    std::printf("%8s %7s %7s %8s %9s %10s %6s %11s %9s\n", "workers", "merged",
+                "files", "MiB", "cp -r s", "step 5 s", "ratio", "us/worker",
+                "peak MiB");
+    for (const FifthStep& f : fifth) {
+      double ratio = f.cp.seconds > 0 ? f.run.seconds / f.cp.seconds : 0;
+      std::printf("%8d %7ld %7ld %8.1f %9.3f %10.3f %6.2f %11.1f %9.1f%s%s%s\n",
+                  f.workers, f.merged, f.files, f.mib, f.cp.seconds,
+                  f.run.seconds, ratio, f.run.seconds * 1e6 / f.workers,
+                  f.run.peak_mib,
+                  ratio > kMaxRatio ? "  ratio over target" : "",
+                  f.run.peak_mib > kMaxPeakMib ? "  memory over target" : "",
+                  f.ok ? "" : "  FAILED (exit status or no F36R0.DAT)");
+    }
+  }
 
   bool calls_over = false;
   if (strace.empty()) {

@@ -17,6 +17,12 @@ namespace sample {
 // Registers: employers, service takers, workers, dependants, the responsible
 // accountant, unions and departments.
 void BuildRegisters(const SampleOptions& options, SampleFolder* folder);
+// What the fifth step meets: its cases in the registers the steps before it
+// convert (set there without drawing from the registers' random source, so
+// that the rest stays as drawn), and the files of later versions it reads,
+// patches or deletes. Needs the registers; the receipts and tables drawn
+// after it see the registers as it leaves them.
+void BuildFifthStepInputs(const SampleOptions& options, SampleFolder* folder);
 // Monthly receipts, terminations, per-worker receipt files and tax guides.
 // Needs the workers and employers.
 void BuildReceipts(const SampleOptions& options, SampleFolder* folder);
@@ -44,6 +50,8 @@ struct Address {
   std::string street, number, complement, district, cep, city, state, area;
 };
 Address RandomAddress(Random& random);
+// Puts the address into the fields that FX0.DAT, FW0.DAT and FY0.DAT share.
+void PutAddress(const Address& a, Register* r);
 std::string RandomPhone(Random& random);
 // A day/month/year text of a random day between two years.
 std::string RandomDate(Random& random, int first_year, int last_year);

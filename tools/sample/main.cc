@@ -2,7 +2,8 @@
 // version, for trying the converter and for tests and benchmarks.
 //
 //   labrena-sample --out DIR [--seed N] [--employers N] [--workers N]
-//                  [--dependants N] [--receipts N] [--years N] [--damage]
+//                  [--dependants N] [--receipts N] [--years N] [--takers N]
+//                  [--damage]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +16,12 @@ namespace {
 constexpr const char* kUsage =
     "usage: labrena-sample --out DIR [--seed N] [--employers N] [--workers N]\n"
     "                      [--dependants N] [--receipts N] [--years N]\n"
-    "                      [--damage]\n"
+    "                      [--takers N] [--damage]\n"
     "  --receipts N   monthly receipts per worker and year (0 to 12)\n"
     "  --years N      receipt years, ending with 2012\n"
+    "  --takers N     service takers, every worker naming one (the fifth\n"
+    "                 step merges a record for each); without it, the\n"
+    "                 sample's own cases\n"
     "  --damage       line ends and end marks in fields, records cut short,\n"
     "                 names with backslashes, a link to a file beside DIR\n"
     "                 (written there too) and a case twin of F308.DAT\n";
@@ -73,6 +77,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--years") {
       ok = ParseCount(value, 30, &n);
       options.years = static_cast<int>(n);
+    } else if (arg == "--takers") {
+      ok = ParseCount(value, 99999, &n) && n > 0;
+      options.service_takers = static_cast<int>(n);
     } else {
       std::fprintf(stderr, "labrena-sample: unknown argument %s\n%s",
                    arg.c_str(), kUsage);

@@ -34,17 +34,6 @@ Register EmptyRegister(std::size_t fields) {
   return r;
 }
 
-void PutAddress(const Address& a, Register* r) {
-  r->fields[kStreet] = a.street;
-  r->fields[kNumber] = a.number;
-  r->fields[kComplement] = a.complement;
-  r->fields[kDistrict] = a.district;
-  r->fields[kPostalCode] = a.cep;
-  r->fields[kCity] = a.city;
-  r->fields[kState] = a.state;
-  r->fields[kAreaCode] = a.area;
-}
-
 // What a worker of one employer may be: its jobs and its working hours.
 struct EmployerPlan {
   std::string code;
@@ -388,6 +377,17 @@ void BuildResponsibles(Random& random, SampleFolder* folder) {
 }
 
 }  // namespace
+
+void PutAddress(const Address& a, Register* r) {
+  r->fields[kStreet] = a.street;
+  r->fields[kNumber] = a.number;
+  r->fields[kComplement] = a.complement;
+  r->fields[kDistrict] = a.district;
+  r->fields[kPostalCode] = a.cep;
+  r->fields[kCity] = a.city;
+  r->fields[kState] = a.state;
+  r->fields[kAreaCode] = a.area;
+}
 
 void BuildRegisters(const SampleOptions& options, SampleFolder* folder) {
   Random random = FamilyRandom(options, 1);

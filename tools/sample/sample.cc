@@ -192,6 +192,14 @@ void EmitFiles(const SampleFolder& f, Sink& sink) {
   whole("D11.DEN", f.d11);
   for (const NamedFile& file : f.temp_files) whole(file.name, file.bytes);
   for (const NamedFile& file : f.obsolete_files) whole(file.name, file.bytes);
+
+  records("F07.DAT", f.old_f07);
+  records("F40.DAT", f.f40);
+  records("F04R0.DAT", f.f04r0);
+  for (const YearFile& file : f.r63) records(file.name, file.records);
+  for (const YearFile& file : f.r69) records(file.name, file.records);
+  for (const NamedFile& file : f.digit_files) whole(file.name, file.bytes);
+  for (const NamedFile& file : f.work_files) whole(file.name, file.bytes);
 }
 
 class MemorySink {
@@ -315,6 +323,7 @@ SampleFolder BuildSampleFolder(const SampleOptions& options) {
   SampleFolder folder;
   folder.options = options;
   BuildRegisters(options, &folder);
+  BuildFifthStepInputs(options, &folder);
   BuildReceipts(options, &folder);
   BuildTables(options, &folder);
   if (options.damage) BuildDamage(options, &folder);

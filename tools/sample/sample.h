@@ -5,7 +5,8 @@
 //
 // Each family of old files has its builder (registers.cc, receipts.cc,
 // tables.cc) and its entry in the file list of sample.cc; inputs of other
-// versions are added the same way: a model member, a builder, an entry.
+// versions are added the same way: a model member, a builder, an entry
+// (step5_inputs.cc: the files of later versions that the fifth step meets).
 // With the damage option, damage.cc spoils the folder as years of use spoil
 // customers' folders, and the model tells what it did where.
 #ifndef LABRENA_TOOLS_SAMPLE_SAMPLE_H_
@@ -27,6 +28,10 @@ struct SampleOptions {
   int receipts = 12;  // monthly receipts per worker and year, 0 to 12
   int years = 2;      // receipt years, ending with last_year
   int last_year = 2012;
+  // Service takers, every worker naming one of them as its entry (the fifth
+  // step merges a record for each); 0 for the sample's own cases: those
+  // drawn, at least three, some workers naming none and one of no employer.
+  int service_takers = 0;
   bool damage = false;  // line ends, end marks, cut records, hostile names
 };
 
@@ -163,6 +168,13 @@ struct NamedFile {
   std::string bytes;
 };
 
+// A yearly file of records of one length.
+struct YearFile {
+  std::string name;  // "R63\F632011.DAT"
+  int year;
+  std::vector<std::string> records;
+};
+
 // What the damage option did to a record, or after the last record of a
 // file.
 enum class DamageKind {
@@ -222,6 +234,15 @@ struct SampleFolder {
   std::vector<NamedFile> temp_files;             // below Temp
   std::vector<NamedFile> obsolete_files;         // files of earlier versions
   bool dos_end_mark = true;                      // FX0.DAT ends with 0x1A
+
+  // Files of later versions that the fifth step reads, patches or deletes.
+  std::vector<std::string> old_f07;    // F07.DAT, 809 each: its codes
+  std::vector<std::string> f40;        // F40.DAT, 1000 each
+  std::vector<std::string> f04r0;      // F04R0.DAT, 950 each
+  std::vector<YearFile> r63;           // R63\F63%04d.DAT, 652 each
+  std::vector<YearFile> r69;           // R69\F69%04d.DAT, 500 each
+  std::vector<NamedFile> digit_files;  // "%d*.dat" beside the registers
+  std::vector<NamedFile> work_files;   // the product's leftovers
 
   // What the damage option added; all empty without it. The records above
   // stay as they were drawn: the damage is put into the bytes as they are

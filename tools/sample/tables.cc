@@ -3,6 +3,7 @@
 // leaves (F308.DAT), holidays (F309.DAT), the Temp folder, D11.DEN and the
 // files of earlier versions that no longer have any use.
 #include <cstdio>
+#include <iterator>
 
 #include "tools/sample/builders.h"
 #include "tools/sample/vocabulary.h"
@@ -57,22 +58,49 @@ void BuildRubrics(Random& random, SampleFolder* folder) {
   }
 }
 
+std::string Leave(const std::string& worker, const std::string& start,
+                  const char* code, const std::string& end, const char* last) {
+  return RecordText(46)
+      .Put(0, 11, worker)
+      .Put(11, 10, start)
+      .Put(21, 2, code)
+      .Put(23, 10, end)
+      .Put(33, 12, "F\xC9RIAS")
+      .Put(45, 1, last)
+      .text();
+}
+
 void BuildLeaves(Random& random, SampleFolder* folder) {
-  static constexpr const char* kLeaveCodes[] = {"P1", "P2", "F1", "A1"};
+  // Leave codes, those the current version knows and others, taken in turn
+  // so that a small folder meets the common ones.
+  static constexpr const char* kLeaveCodes[] = {
+      "O2", "P1", "U3", "Q2", "Q5", "X1", "W1", "R1", "O1",
+      "P2", "Q1", "Q3", "Q4", "Q6", "F1", "A1", "p2", "o1"};
+  const std::vector<Register>& workers = folder->workers;
   int last_year = folder->options.last_year;
-  for (std::size_t w = 0; w < folder->workers.size(); w += 5) {
+  for (std::size_t w = 0; w < workers.size(); w += 5) {
     int month = random.Range(1, 11);
     int day = random.Range(1, 20);
     folder->leaves.push_back(
-        RecordText(46)
-            .Put(0, 11, folder->workers[w].Field(kCode))
-            .Put(11, 10, DateText(day, month, last_year))
-            .Put(21, 2, random.Pick(kLeaveCodes))
-            .Put(23, 10, DateText(day + random.Range(1, 8), month, last_year))
-            .Put(33, 12, "F\xC9RIAS")
-            .Put(45, 1, random.OneIn(2) ? "0" : "1")
-            .text());
+        Leave(workers[w].Field(kCode), DateText(day, month, last_year),
+              kLeaveCodes[w / 5 % std::size(kLeaveCodes)],
+              DateText(day + random.Range(1, 8), month, last_year),
+              random.OneIn(2) ? "0" : "1"));
   }
+  if (workers.empty()) return;
+  auto worker = [&workers](std::size_t k) {
+    return workers[k % workers.size()].Field(kCode);
+  };
+  // Across the turn of the year, the code in small letters; without a
+  // start; ending before it starts; and a deleted one.
+  folder->leaves.push_back(Leave(worker(1), DateText(31, 12, last_year - 1),
+                                 "p2", DateText(8, 1, last_year), "0"));
+  folder->leaves.push_back(
+      Leave(worker(2), "", "Q1", DateText(10, 3, last_year), "1"));
+  folder->leaves.push_back(Leave(worker(3), DateText(20, 6, last_year), "F1",
+                                 DateText(18, 6, last_year), "0"));
+  folder->leaves.push_back(Leave(worker(6), DateText(2, 2, last_year), "A1",
+                                 DateText(6, 2, last_year), "+"));
 }
 
 void BuildHolidays(SampleFolder* folder) {
