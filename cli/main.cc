@@ -15,6 +15,7 @@
 #include "platform/console_ui.h"
 #include "platform/cp1252.h"
 #include "platform/system_env.h"
+#include "rais/rais_import.h"
 #include "shell/run.h"
 
 namespace labrena {
@@ -26,6 +27,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "uso: labrena-conv convert [--data PASTA] [--step N]... [--yes|--no]\n"
+    "     labrena-conv rais [--folder PASTA] [--cbo ARQUIVO] [--yes|--no]\n"
     "     labrena-conv --help | --version\n";
 
 constexpr const char* kHelp =
@@ -39,6 +41,20 @@ constexpr const char* kHelp =
     "  --yes, --no        responde Sim ou N\xC3\xA3o a toda pergunta (sem isso: "
     "pergunta no\n"
     "                     terminal, ou usa o bot\xC3\xA3o padr\xC3\xA3o)\n"
+    "\n"
+    "  rais               importa Rais.txt nos cadastros de empregadores, "
+    "sindicatos,\n"
+    "                     trabalhadores, cargos e jornadas\n"
+    "  --folder PASTA     a pasta de importa\xC3\xA7\xC3\xA3o (padr\xC3\xA3o: "
+#ifdef _WIN32
+    "c:\\Nelk3\\Temp\\Nelk\\Labrena)\n"
+    "  --cbo ARQUIVO      a p\xC3\xA1gina dos c\xC3\xB3" "digos CBO (padr\xC3\xA3o:\n"
+    "                     c:\\Nelk\\Site\\finan\\cod-cbo2002.htm)\n"
+#else
+    "a pasta atual)\n"
+    "  --cbo ARQUIVO      a p\xC3\xA1gina dos c\xC3\xB3" "digos CBO (padr\xC3\xA3o:\n"
+    "                     PASTA/cod-cbo2002.htm)\n"
+#endif
     "\n"
     "Os arquivos antigos v\xC3\xA3o para $TMPDIR/Nelk/Labrena (sen\xC3\xA3o "
     "/tmp/Nelk/Labrena).\n"
@@ -98,6 +114,69 @@ int Convert(const std::vector<std::string>& args) {
   return ui.error_shown() ? kExitErrorShown : kExitOk;
 }
 
+// Splits a file's path into its folder and its name.
+void SplitPath(const std::string& path, std::string* folder,
+               std::string* name) {
+#ifdef _WIN32
+  std::size_t at = path.find_last_of("\\/");
+#else
+  std::size_t at = path.find_last_of('/');
+#endif
+  if (at == std::string::npos) {
+    *folder = ".";
+    *name = path;
+    return;
+  }
+  // Keep the separator of a root ("/", "C:\").
+  bool root = at == 0 || (at == 2 && path[1] == ':');
+  *folder = path.substr(0, root ? at + 1 : at);
+  *name = path.substr(at + 1);
+}
+
+int Rais(const std::vector<std::string>& args) {
+#ifdef _WIN32
+  std::string folder = kRaisFolder;
+  std::string cbo = kCboPage;
+#else
+  std::string folder = ".";
+  std::string cbo;
+#endif
+  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
+  const std::size_t argc = args.size();
+  for (std::size_t i = 2; i < argc; ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--folder" && i + 1 < argc) {
+      folder = args[++i];
+    } else if (arg == "--cbo" && i + 1 < argc) {
+      cbo = args[++i];
+    } else if (arg == "--yes") {
+      policy = ConsoleUi::Policy::kYes;
+    } else if (arg == "--no") {
+      policy = ConsoleUi::Policy::kNo;
+    } else {
+      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
+    }
+  }
+  if (cbo.empty()) cbo = folder + "/" + kCboPageName;
+  auto env = NewSystemEnv(folder);
+  if (folder.empty() || !env->IsDirectory(".")) {
+    std::fprintf(stderr,
+                 "labrena-conv: a pasta de importa\xC3\xA7\xC3\xA3o n\xC3\xA3o "
+                 "existe: %s\n",
+                 Shown(folder).c_str());
+    return kExitUsage;
+  }
+  // The page may lie outside the import folder: it is named in an Env of
+  // its own folder.
+  std::string cbo_folder, cbo_name;
+  SplitPath(cbo, &cbo_folder, &cbo_name);
+  auto cbo_env = NewSystemEnv(cbo_folder);
+  ConsoleUi ui(policy, stderr, stdin);
+  Context ctx{*env, ui};
+  ImportRais(ctx, *cbo_env, cbo_name);
+  return ui.error_shown() ? kExitErrorShown : kExitOk;
+}
+
 // The arguments: on Windows as Windows-1252 texts from the UTF-16 command
 // line (the Win32 Env takes names in the product's character set); elsewhere
 // the bytes as given, which is what the file system takes.
@@ -145,5 +224,6 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "convert") return Convert(args);
+  if (command == "rais") return Rais(args);
   return Usage(("comando desconhecido: " + Shown(command)).c_str());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/context.h"
 #include "platform/win32_env.h"
+#include "rais/rais_import.h"
 #include "resources/box103.h"
 #include "shell/run.h"
 #include "shell/win32/dialog_ui.h"
@@ -43,6 +44,15 @@ void ConvertVersions(HWND dialog) {
   ui.MessageBox(kFinalTitle, kFinalMessage, Icon::kInformation, Buttons::kOk);
 }
 
+// The RAIS import in its fixed folder, jobs named from the fixed CBO page.
+void ImportFromRais(HWND dialog) {
+  Win32Env env(kRaisFolder);
+  Win32Env cbo_env(kCboFolder);
+  DialogUi ui(dialog);
+  Context ctx{env, ui};
+  ImportRais(ctx, cbo_env, kCboPageName);
+}
+
 }  // namespace
 
 void SetDialogFont(HWND dialog) {
@@ -71,7 +81,8 @@ INT_PTR CALLBACK ConversionDialogProc(HWND dialog, UINT message, WPARAM wparam,
           ConvertVersions(dialog);
           return TRUE;
         case IDC_RAIS:
-          // Reached only by a command sent from outside; the RAIS import.
+          // Reached only by a command sent from outside.
+          ImportFromRais(dialog);
           return TRUE;
         case IDC_NEXT_CONTROL:
           // The invisible default button: Enter moves to the next control.

@@ -82,5 +82,22 @@ check "final message after a fatal error" "A conversão foi realizada." "$out"
 check "old rubric table kept" yes \
   "$([ -f "$scratch/data3/F31.DAT" ] && [ -f "$scratch/data3/F31R0.TAB" ] && echo yes)"
 
+# The RAIS import: one employer in a folder given by --folder, the page by
+# --cbo; its final message is a box on stderr.
+mkdir -p "$scratch/rais" "$scratch/cbo"
+printf '%-6s%-14s%-2s1%-528s\r\n' "" "11222333000181" "" "EMPRESA" \
+  > "$scratch/rais/Rais.txt"
+printf '<tr bgcolor="#FFFFFF"><td>411010</td><td>Assistente</td></tr>\n' \
+  > "$scratch/cbo/cbo.htm"
+run rais --folder "$scratch/rais" --cbo "$scratch/cbo/cbo.htm"
+check "rais exit" 0 "$status"
+check "rais final message" \
+  "Rais: Foram convertidos 1 empregadores e 0 trabalhadores." "$err"
+check "rais employer register" 1000 "$(wc -c < "$scratch/rais/F00R0.DAT")"
+run rais --folder "$scratch/none"
+check "rais missing folder" 2 "$status"
+run rais --folder "$scratch/rais" --cbo "$scratch/cbo/none.htm"
+check "rais without the page gives exit 1" 1 "$status"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

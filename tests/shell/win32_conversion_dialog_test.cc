@@ -82,9 +82,8 @@ TEST_F(ConversionDialogTest, Commands) {
   EXPECT_EQ(msg.wParam, 0u);
   EXPECT_EQ(msg.lParam, 0);
 
-  // 302 is taken and does nothing yet; other ids and messages are not.
-  EXPECT_EQ(ConversionDialogProc(dialog_, WM_COMMAND, IDC_RAIS, 0), TRUE);
-  EXPECT_FALSE(Posted(WM_NEXTDLGCTL, &msg));
+  // Other ids and messages are not taken (302, the RAIS import, is driven
+  // from outside under Wine: it shows its messages).
   EXPECT_EQ(ConversionDialogProc(dialog_, WM_COMMAND, 301, 0), FALSE);
   EXPECT_EQ(ConversionDialogProc(dialog_, WM_COMMAND, IDC_STATUS, 0), FALSE);
   EXPECT_EQ(ConversionDialogProc(dialog_, WM_USER, 300, 0), FALSE);

@@ -220,7 +220,16 @@ check_screenshot() {  # check_screenshot NAME WHAT
   check "screenshot $win_build/$1.png shows $2" test "${colours:-0}" -gt 4
 }
 
-# The sample converted twice; the driver watches the receipt stage.
+# The sample converted twice; the driver watches the receipt stage. Before
+# that, it sends command 302, which imports a sample RAIS file from the
+# product's fixed import folder with the CBO page at its fixed place.
+rais_dir=$WINEPREFIX/drive_c/Nelk3/Temp/Nelk/Labrena
+mkdir -p "$WINEPREFIX/drive_c/Nelk/Site/finan"
+if [ -x "$linux_build/labrena-sample" ]; then
+  "$linux_build/labrena-sample" --rais --out "$rais_dir" \
+    >"$logs/rais-sample.log" 2>&1
+  cp "$rais_dir/cod-cbo2002.htm" "$WINEPREFIX/drive_c/Nelk/Site/finan/"
+fi
 gui_dir=$scratch/gui
 mkdir -p "$gui_dir"
 cp -r "$sample" "$gui_dir/data"
@@ -230,6 +239,7 @@ run_driver_shots "$logs/gui-convert.log" "$gui_dir/shots" convert \
   "$(winpath "$gui")" "$(winpath "$gui_dir/data")"
 check_screenshot dialog "the dialog"
 check_screenshot dialog-receipts "the receipt stage"
+check "command 302 wrote the employer register" test -s "$rais_dir/F00R0.DAT"
 
 # A fourth step that stops on its fatal error: more than 200 user rubrics
 # (codes 1000 to 1200) in F31.DAT, with the template and a receipt folder.

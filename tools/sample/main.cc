@@ -4,11 +4,13 @@
 //   labrena-sample --out DIR [--seed N] [--employers N] [--workers N]
 //                  [--dependants N] [--receipts N] [--years N] [--takers N]
 //                  [--damage]
+//   labrena-sample --rais --out DIR [--seed N] [--workers N]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "tools/sample/rais.h"
 #include "tools/sample/sample.h"
 
 namespace {
@@ -17,6 +19,7 @@ constexpr const char* kUsage =
     "usage: labrena-sample --out DIR [--seed N] [--employers N] [--workers N]\n"
     "                      [--dependants N] [--receipts N] [--years N]\n"
     "                      [--takers N] [--damage]\n"
+    "       labrena-sample --rais --out DIR [--seed N] [--workers N]\n"
     "  --receipts N   monthly receipts per worker and year (0 to 12)\n"
     "  --years N      receipt years, ending with 2012\n"
     "  --takers N     service takers, every worker naming one (the fifth\n"
@@ -24,7 +27,10 @@ constexpr const char* kUsage =
     "                 sample's own cases\n"
     "  --damage       line ends and end marks in fields, records cut short,\n"
     "                 names with backslashes, a link to a file beside DIR\n"
-    "                 (written there too) and a case twin of F308.DAT\n";
+    "                 (written there too) and a case twin of F308.DAT\n"
+    "  --rais         instead of a data folder, a RAIS declaration to import:\n"
+    "                 DIR/Rais.txt and the CBO page DIR/cod-cbo2002.htm\n"
+    "                 (--workers N: workers drawn besides the fixed cases)\n";
 
 bool ParseCount(const char* text, long long max, long long* value) {
   char* end = nullptr;
@@ -39,6 +45,7 @@ bool ParseCount(const char* text, long long max, long long* value) {
 int main(int argc, char** argv) {
   labrena::sample::SampleOptions options;
   std::string out;
+  bool rais = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help") {
@@ -47,6 +54,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--damage") {
       options.damage = true;
+      continue;
+    }
+    if (arg == "--rais") {
+      rais = true;
       continue;
     }
     if (i + 1 >= argc) {
@@ -96,6 +107,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
+  if (rais) {
+    labrena::sample::RaisOptions rais_options;
+    rais_options.seed = options.seed;
+    rais_options.workers = options.workers;
+    if (!labrena::sample::WriteRaisFolder(
+            labrena::sample::BuildRaisSample(rais_options), out, &error)) {
+      std::fprintf(stderr, "labrena-sample: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   if (!labrena::sample::WriteSampleFolder(
           labrena::sample::BuildSampleFolder(options), out, &error)) {
     std::fprintf(stderr, "labrena-sample: %s\n", error.c_str());

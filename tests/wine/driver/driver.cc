@@ -301,6 +301,18 @@ bool IsBoxOrAnswer(HWND box, const std::wstring& text,
   return false;
 }
 
+// True for the RAIS import's final message when it counts at least one
+// employer.
+bool IsRaisReport(HWND box) {
+  const std::wstring report = L"Foram convertidos ";
+  for (const std::wstring& t : ChildTexts(box)) {
+    if (t.rfind(report, 0) == 0 && t.rfind(report + L"0 ", 0) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Presses the convert button and waits for the final report; the steps' own
 // messages on the way are answered with their default buttons. Meanwhile
 // reads the status line as often as the program answers; with receipts,
@@ -455,8 +467,22 @@ int Convert(const std::wstring& exe, const std::wstring& folder,
   PostMessageW(dialog, WM_COMMAND, kNextControl, 0);
   Check(WaitFor(kStepTimeoutMs, [&] { return FocusOf(dialog) == close; }),
         "command 500 moves the focus to the next control");
-  // The hidden command 302 is accepted and leaves the dialog idle.
+  // The hidden command 302 imports the RAIS file of the import folder; its
+  // questions are answered with their default buttons.
   PostMessageW(dialog, WM_COMMAND, 302, 0);
+  HWND report = nullptr;
+  while (HWND box = WaitForDialog(gui.pi(), false, kConvertTimeoutMs)) {
+    if (IsRaisReport(box)) {
+      report = box;
+      break;
+    }
+    IsBoxOrAnswer(box, L"\x01", "rais");  // answers every other box
+  }
+  Check(report != nullptr, "command 302 imports employers and workers");
+  if (report) {
+    PressDefault(report);
+    WaitFor(kStepTimeoutMs, [&] { return !IsWindow(report); });
+  }
 
   // The sample's receipts are converted by the first run only.
   ConvertOnce(gui, dialog, "first run", true, shots);
