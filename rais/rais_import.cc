@@ -169,7 +169,8 @@ std::pair<long, long> Import(Context& ctx, Env& cbo_env,
     Tell(ctx, "Arquivo Rais n\xE3o encontrado.");
     return {0, 0};
   }
-  RecordReader reader(rais.get(), kRaisRecordLength);
+  // Each record ends in CR LF.
+  RecordReader reader(rais.get(), kRaisRecordLength, 2);
   std::string record;
   while (!registers.failed() && reader.Next(&record)) {
     if (record[kRaisTypeOffset] == '1') {
@@ -190,6 +191,7 @@ std::pair<long, long> Import(Context& ctx, Env& cbo_env,
                      registers.failed_name().c_str()));
     return {0, 0};
   }
+  ReportRepaired(ctx, kRaisFile, reader.repaired());
   return {import.employers(), import.workers()};
 }
 

@@ -51,7 +51,7 @@ bool RecordReader::Next(std::string* record) {
     }
     if (c == kEndMark || IsLineEnd(c)) {
       c = ' ';
-      repaired = true;
+      repaired = repaired || i < data_length_;
     }
   }
   if (got == 0) return false;

@@ -42,7 +42,14 @@ class DataEnd {
 class RecordReader {
  public:
   RecordReader(FileStream* file, std::size_t length)
-      : file_(file), length_(length), end_(file) {}
+      : file_(file), length_(length), data_length_(length), end_(file) {}
+  // Records that end in a line end of terminator characters (CR LF), which
+  // read as blanks without counting as a repair.
+  RecordReader(FileStream* file, std::size_t length, std::size_t terminator)
+      : file_(file),
+        length_(length),
+        data_length_(length - terminator),
+        end_(file) {}
 
   // The next record, exactly length characters; false at the end of data.
   bool Next(std::string* record);
@@ -54,6 +61,7 @@ class RecordReader {
  private:
   FileStream* file_;
   std::size_t length_;
+  std::size_t data_length_;  // the characters before the terminator
   DataEnd end_;
   bool done_ = false;
   std::int64_t repaired_ = 0;

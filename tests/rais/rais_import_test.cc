@@ -380,7 +380,14 @@ TEST(RaisImportTest, DamagedRaisFile) {
   ASSERT_EQ(workers.size(), 2u * 2000);
   EXPECT_EQ(workers.substr(11, 80), Pad("ANA LIMA", 80));
   EXPECT_EQ(workers.substr(2000 + 11, 80), Pad("RUI", 80));
-  EXPECT_EQ(s.ui().boxes().back().text, FinalMessage(1, 2));
+  // One warning for the record with a line end inside a field; the CR LF
+  // that ends every record is no damage.
+  const auto& boxes = s.ui().boxes();
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_NE(boxes[boxes.size() - 2].text.find(
+                "O arquivo Rais.txt tinha 1 registro(s)"),
+            std::string::npos);
+  EXPECT_EQ(boxes.back().text, FinalMessage(1, 2));
 }
 
 }  // namespace
