@@ -65,8 +65,8 @@ FileStream* Patch::Edit(const std::string& name) {
 FileStream* Patch::Create(const std::string& name) {
   if (Copy* known = Find(name)) return known->stream.get();
   if (failed()) return nullptr;
-  Copy& copy = Add(name, true);
-  if (ctx_.env.Exists(copy.copy)) RemoveFile(ctx_.env, copy.copy);
+  RecoverPatchedFile(ctx_.env, name);
+  Copy& copy = Add(name, !ctx_.env.Exists(name));
   copy.stream = OpenWrite(ctx_.env, copy.copy);
   if (!copy.stream) Fail(name);
   return copy.stream.get();
@@ -132,7 +132,7 @@ bool Patch::Stage() {
   return !failed();
 }
 
-bool Patch::Place(Copy& copy) {
+bool Patch::PlaceCopy(Copy& copy) {
   Env& env = ctx_.env;
   if (!copy.created && env.Rename(copy.name, copy.old) != 0) return false;
   if (env.Rename(copy.copy, copy.name) != 0) {
@@ -158,11 +158,11 @@ void Patch::Discard() {
   }
 }
 
-bool Patch::Commit() {
-  if (committed_) return true;
+bool Patch::Place() {
+  if (committed_) return !failed();
   bool stands = !failed() && Stage();
   for (std::size_t i = 0; stands && i < copies_.size(); ++i) {
-    if (!Place(copies_[i])) {
+    if (!PlaceCopy(copies_[i])) {
       Fail(copies_[i].name);
       stands = false;
     }
@@ -202,18 +202,6 @@ bool Patch::Commit() {
       if (copies_[i].placed) Restore(copies_[i]);
     }
     Discard();
-    ctx_.ui.MessageBox(
-        "Convers\xE3o",
-        tag_.empty()
-            ? Format("Erro no arquivo %s.\nNenhum arquivo foi alterado; a "
-                     "convers\xE3o ser\xE1 feita na pr\xF3xima vez.",
-                     failed_name_.c_str())
-            : Format("Erro no arquivo %s na convers\xE3o %s.\nNenhum arquivo "
-                     "foi alterado; a convers\xE3o ser\xE1 feita na "
-                     "pr\xF3xima vez.",
-                     failed_name_.c_str(), tag_.c_str()),
-        Icon::kError, Buttons::kOk);
-    ctx_.notes.Kept(failed_name_);
     committed_ = true;
     return false;
   }
@@ -222,6 +210,24 @@ bool Patch::Commit() {
   }
   committed_ = true;
   return true;
+}
+
+bool Patch::Commit() {
+  if (committed_) return !failed();
+  if (Place()) return true;
+  ctx_.ui.MessageBox(
+      "Convers\xE3o",
+      tag_.empty()
+          ? Format("Erro no arquivo %s.\nNenhum arquivo foi alterado; a "
+                   "convers\xE3o ser\xE1 feita na pr\xF3xima vez.",
+                   failed_name_.c_str())
+          : Format("Erro no arquivo %s na convers\xE3o %s.\nNenhum arquivo "
+                   "foi alterado; a convers\xE3o ser\xE1 feita na "
+                   "pr\xF3xima vez.",
+                   failed_name_.c_str(), tag_.c_str()),
+      Icon::kError, Buttons::kOk);
+  ctx_.notes.Kept(failed_name_);
+  return false;
 }
 
 bool MakeTaggedPatch(Context& ctx, const std::string& tag,

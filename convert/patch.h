@@ -35,8 +35,9 @@ class Patch {
   // cannot be made (the patch has then failed). Read the file only through
   // this stream: the file under its own name is the old one until Commit.
   FileStream* Edit(const std::string& name);
-  // A new file, open for writing, that takes its name at Commit; nullptr
-  // (the patch has failed) when it cannot be created.
+  // A new file, open for writing, that takes its name at Commit (replacing
+  // a file of that name); nullptr (the patch has failed) when it cannot be
+  // created.
   FileStream* Create(const std::string& name);
   // The copy of a file of records positioned for appending, its last record
   // completed with blanks when cut short; a new file when it is missing.
@@ -53,11 +54,15 @@ class Patch {
   // file the user is told about.
   void Fail(const std::string& name);
   bool failed() const { return !failed_name_.empty(); }
+  // The file the failure is told about.
+  const std::string& failed_name() const { return failed_name_; }
 
   // Puts every copy and new file in its place, records the tag and makes the
   // backups, all or none. On failure the user is told, the run notes it and
   // the folder is as it was. True when the patch stands.
   bool Commit();
+  // The same, leaving the telling to the caller.
+  bool Place();
 
  private:
   struct Copy {
@@ -65,7 +70,7 @@ class Patch {
     std::string copy;  // its copy (TMP)
     std::string old;   // where the old file waits until the patch stands
     File stream;
-    bool created = false;  // a new file rather than a changed one
+    bool created = false;  // no file had the name before
     bool placed = false;   // in its place during Commit
   };
 
@@ -73,7 +78,7 @@ class Patch {
   Copy& Add(const std::string& name, bool created);
   FileStream* Open(const std::string& name);
   bool Stage();
-  bool Place(Copy& copy);
+  bool PlaceCopy(Copy& copy);
   void Restore(Copy& copy);
   void Discard();
 

@@ -134,7 +134,7 @@ void RaisImport::WriteSchedules(bool rural) {
         BuildRecord("", kScheduleFields,
                     {saturday, "S\xC1" "BADO", "1", employer, flags, "07:00",
                      "11:00", "04:00"})}) {
-    new_registers_.Write(schedule_register_.file, record);
+    Write(schedule_register_.file, schedule_register_.name, record);
   }
   last_.pattern = pattern;
 }

@@ -81,13 +81,13 @@ bool RaisImport::Open() {
   for (RaisRegister* r : {&employer_register_, &union_register_,
                           &worker_register_, &job_register_,
                           &schedule_register_}) {
-    r->file = new_registers_.Create(r->name);
+    r->file = registers_.Create(r->name);
     if (!r->file) {
       Tell(ctx_, Format("N\xE3o foi poss\xEDvel criar o arquivo %s.", r->name));
       return false;
     }
   }
-  counters_ = new_registers_.Create(kCountersFile);
+  counters_ = registers_.Create(kCountersFile);
   if (!counters_) {
     Tell(ctx_, Format("N\xE3o foi poss\xEDvel criar o arquivo %s.",
                       kCountersFile));
@@ -106,19 +106,23 @@ void RaisImport::Append(RaisRegister& target, const std::string& code,
                               target.name),
                        Icon::kError, Buttons::kOk);
   }
-  new_registers_.Write(target.file, record);
+  Write(target.file, target.name, record);
 }
 
-bool RaisImport::WriteCounters() {
+void RaisImport::Write(FileStream* file, const char* name,
+                       std::string_view record) {
+  if (!registers_.failed() && !file->Write(record)) registers_.Fail(name);
+}
+
+void RaisImport::WriteCounters() {
   const std::pair<const char*, long> counters[] = {
       {"0", employers_}, {"1-0", unions_},    {"16", workers_},
       {"35-0", jobs_},   {"36-0", patterns_}, {"36-1", days_}};
   for (const auto& [name, value] : counters) {
     std::string record =
         BuildRecord("", kCounterFields, {"", name, Format("%ld", value)});
-    if (!new_registers_.Write(counters_, record)) return false;
+    Write(counters_, kCountersFile, record);
   }
-  return true;
 }
 
 std::string RaisImport::CboName(const std::string& occupation) {
@@ -156,7 +160,7 @@ namespace {
 // when nothing was.
 std::pair<long, long> Import(Context& ctx, Env& cbo_env,
                              const std::string& cbo_page) {
-  NewRegisters registers(ctx.env);
+  Patch registers(ctx);
   File cbo = OpenText(cbo_env, cbo_page, OpenMode::kRead);
   RaisImport import(ctx, registers, cbo.get());
   if (!import.Open()) return {0, 0};
@@ -185,7 +189,8 @@ std::pair<long, long> Import(Context& ctx, Env& cbo_env,
                      reader.failed() ? kRaisFile : cbo_page.c_str()));
     return {0, 0};
   }
-  if (!import.WriteCounters() || !registers.Place()) {
+  import.WriteCounters();
+  if (!registers.Place()) {
     Tell(ctx, Format("Erro ao gravar o arquivo %s.\nNenhum registro foi "
                      "importado.",
                      registers.failed_name().c_str()));

@@ -11,7 +11,7 @@
 
 #include "platform/context.h"
 #include "platform/file_stream.h"
-#include "rais/new_registers.h"
+#include "convert/patch.h"
 
 namespace labrena {
 
@@ -42,15 +42,17 @@ struct RaisRegister {
 
 class RaisImport {
  public:
-  RaisImport(Context& ctx, NewRegisters& registers, FileStream* cbo_page)
-      : ctx_(ctx), new_registers_(registers), cbo_page_(cbo_page) {}
+  // The registers are written as new files of the patch, which puts them
+  // in place all together or not at all.
+  RaisImport(Context& ctx, Patch& registers, FileStream* cbo_page)
+      : ctx_(ctx), registers_(registers), cbo_page_(cbo_page) {}
 
   // Creates the five registers; false (after telling) when one cannot be.
   bool Open();
   void Employer(std::string_view record);
   void Worker(std::string_view record);
   // The counters of the import, written into the counters file.
-  bool WriteCounters();
+  void WriteCounters();
   // False when the CBO page could not be read to its end.
   bool cbo_page_read() const { return !cbo_failed_; }
 
@@ -62,6 +64,8 @@ class RaisImport {
   // holds already is told, and the record is written all the same.
   void Append(RaisRegister& target, const std::string& code,
               const std::string& record);
+  // Writes a record into a register (named for a failure).
+  void Write(FileStream* file, const char* name, std::string_view record);
   void WriteSchedules(bool rural);
   // The code of the union of a CNPJ field, created when new; empty when the
   // field holds no number above 0.
@@ -71,7 +75,7 @@ class RaisImport {
   std::string CboName(const std::string& occupation);
 
   Context& ctx_;
-  NewRegisters& new_registers_;
+  Patch& registers_;
   FileStream* cbo_page_;
   bool cbo_failed_ = false;
   RaisRegister employer_register_{"F00R0.DAT"};

@@ -35,9 +35,10 @@ void Fill(ScratchFolder& s) {
   s.Write("CONV.DAT", "590\r\n");
   s.Write("OLD.DAT", "old");
   s.Write("OLD.BAK", "older");
+  s.Write("MADE.DAT", "made before");
 }
 
-// Changes A.DAT, makes NEW.DAT, sets counters "7" and "9", records tag
+// Changes A.DAT, makes NEW.DAT and MADE.DAT anew, sets counters "7" and "9", records tag
 // "617" and backs OLD.DAT up.
 bool RunPatch(Context& ctx) {
   Patch patch(ctx, "617");
@@ -46,6 +47,7 @@ bool RunPatch(Context& ctx) {
     a->Write("b");
   }
   if (FileStream* made = patch.Create("NEW.DAT")) made->Write("new");
+  if (FileStream* made = patch.Create("MADE.DAT")) made->Write("anew");
   EXPECT_EQ(patch.Edit("MISSING.DAT"), nullptr);
   patch.SetCounter("7", 12);
   patch.SetCounter("9", 3);
@@ -59,6 +61,7 @@ TEST(PatchTest, EverythingTakesItsPlaceAtCommit) {
   EXPECT_TRUE(RunPatch(s.ctx()));
   EXPECT_EQ(s.Read("A.DAT"), "abaa");
   EXPECT_EQ(s.Read("NEW.DAT"), "new");
+  EXPECT_EQ(s.Read("MADE.DAT"), "anew");
   EXPECT_EQ(s.Read("F34.DAT"), Counter("7", "12") + Counter("9", "3"));
   EXPECT_EQ(s.Read("CONV.DAT"), "590\r\n617\r\n");
   EXPECT_EQ(s.Read("OLD.BAK"), "old");
@@ -111,7 +114,7 @@ TEST(PatchTest, AFailureAnywhereLeavesTheFolderAsItWas) {
       EXPECT_TRUE(RunPatch(s.ctx())) << "operation " << n;
     } else {
       // An old copy whose removal failed goes on the next run.
-      for (const char* name : {"A.DAT", "F34.DAT", "CONV.DAT"}) {
+      for (const char* name : {"A.DAT", "MADE.DAT", "F34.DAT", "CONV.DAT"}) {
         RecoverPatchedFile(s.env(), name);
       }
     }
