@@ -1,5 +1,6 @@
 #include "convert/patch.h"
 
+#include "convert/report.h"
 #include "fields/numbers.h"
 #include "platform/names.h"
 #include "records/counters.h"
@@ -9,10 +10,6 @@ namespace labrena {
 namespace {
 
 constexpr const char* kMarker = "CONV.DAT";
-
-std::string WithExtension(const std::string& name, const char* extension) {
-  return name.substr(0, name.rfind('.') + 1) + extension;
-}
 
 }  // namespace
 

@@ -51,13 +51,9 @@ bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,
   return true;
 }
 
-namespace {
-
 std::string WithExtension(const std::string& name, const char* extension) {
   return name.substr(0, name.rfind('.') + 1) + extension;
 }
-
-}  // namespace
 
 void RemoveOldCopy(Env& env, const std::string& name) {
   std::string old_copy = WithExtension(name, "OLD");

@@ -29,6 +29,9 @@ bool RetireOld(Context& ctx, const std::string& name);
 bool RenameOldFile(Context& ctx, const std::string& from,
                    const std::string& to);
 
+// The name with another extension ("F00R0.DAT", "OLD" gives "F00R0.OLD").
+std::string WithExtension(const std::string& name, const char* extension);
+
 // Puts an edited copy in the place of a file, by way of old_copy; false
 // when the file is still the one it was.
 bool ReplaceByCopy(Env& env, const std::string& name, const std::string& copy,

@@ -23,6 +23,20 @@ RegistrationMatch MatchRegistration(std::string_view stored,
   return same(10, 8) ? RegistrationMatch::kFull : RegistrationMatch::kSameRoot;
 }
 
+std::string RecordEdit::Text(std::size_t offset, std::size_t width) const {
+  return std::string(CText(std::string_view(record).substr(offset, width)));
+}
+
+std::string RecordEdit::Value(std::size_t offset, std::size_t width) const {
+  return TrimRight(Text(offset, width));
+}
+
+void RecordEdit::Put(std::size_t offset, std::size_t width,
+                     std::string_view text) {
+  record.replace(offset, width, PadText(text, width));
+  WriteBack(file, start, record, {{offset, width}});
+}
+
 void ConvertFifthStep(Context& ctx) {
   // After a failure earlier in the run, the tables this step renumbers and
   // patches may not all be converted yet: it waits for the next run. Each

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/patch.h"
 #include "platform/context.h"
+#include "records/damaged.h"
 
 namespace labrena {
 
@@ -53,6 +55,62 @@ inline constexpr int kHighestCode = 50000;
 // the CodFree message. A code handed out is not marked: the counter moving
 // past it keeps it from being handed out again.
 std::string CodFree(Context& ctx, const UsedCodes& map, CodeRange* range);
+
+// A field of a record: its offset and its width.
+struct Field {
+  std::size_t offset;
+  std::size_t width;
+};
+
+// One record of a table that a patch edits in its copy: reads give the
+// record as read (a record cut short completed with blanks), writes go to
+// the copy at once.
+struct RecordEdit {
+  FileStream* file;
+  std::int64_t start;
+  std::string record;
+  std::int64_t present;  // the characters of the record that the data holds
+
+  bool deleted() const { return record.back() == '+'; }
+  bool live() const { return !deleted(); }
+  char At(std::size_t offset) const { return record[offset]; }
+  // The field as the product reads it: text up to a zero byte.
+  std::string Text(std::size_t offset, std::size_t width) const;
+  // The same without its trailing blanks.
+  std::string Value(std::size_t offset, std::size_t width) const;
+  std::string Get(Field field) const {
+    return Value(field.offset, field.width);
+  }
+  // True when the record's data goes as far as the field.
+  bool Reaches(Field field) const {
+    return static_cast<std::int64_t>(field.offset) < present;
+  }
+  // Writes text left-justified and blank-padded into the field.
+  void Put(std::size_t offset, std::size_t width, std::string_view text);
+  void Set(Field field, std::string_view text) {
+    Put(field.offset, field.width, text);
+  }
+  // A deleted record ends in '+'.
+  void MarkDeleted() { Put(record.size() - 1, 1, "+"); }
+};
+
+// Calls edit for every record of the patch's copy of a file, from the
+// first. Nothing happens to a file that does not exist, or once the patch
+// has failed; a copy that cannot be read to its end fails the patch.
+template <typename Fn>
+void EditRecords(Patch& patch, const std::string& name, std::size_t length,
+                 Fn edit) {
+  FileStream* file = patch.failed() ? nullptr : patch.Edit(name);
+  if (!file || !file->Seek(0)) return;
+  RecordReader reader(file, length);
+  RecordEdit e{file, 0, std::string(), 0};
+  for (; reader.Next(&e.record);
+       e.start += static_cast<std::int64_t>(length)) {
+    e.present = file->Size() - e.start;
+    edit(e);
+  }
+  if (reader.failed() || file->error()) patch.Fail(name);
+}
 
 // Sub-steps 1 to 9: the used-code map, the origin flags, the merge of
 // F02R1.DAT into F07R0.DAT and the job and schedule registers. False when a

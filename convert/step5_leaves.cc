@@ -39,47 +39,6 @@ constexpr std::size_t kResponsibleLength = 1000;
 constexpr std::size_t kYearLength = 652;     // R63\F63yyyy.DAT
 constexpr std::size_t kReceiptLength = 850;  // R62\yyyy.DAT, R62\F62yyyy.DAT
 
-// One record of a file that a patch edits in place: reads give the record
-// as read, writes go to the file at once.
-struct RecordEdit {
-  FileStream* file;
-  std::int64_t start;
-  std::string record;
-
-  bool deleted() const { return record.back() == '+'; }
-  char At(std::size_t offset) const { return record[offset]; }
-  // The field as the product reads it: text up to a zero byte.
-  std::string Text(std::size_t offset, std::size_t width) const {
-    return std::string(CText(std::string_view(record).substr(offset, width)));
-  }
-  // The same without its trailing blanks.
-  std::string Value(std::size_t offset, std::size_t width) const {
-    return TrimRight(Text(offset, width));
-  }
-  // Writes text left-justified and blank-padded into the field.
-  void Put(std::size_t offset, std::size_t width, std::string_view text) {
-    record.replace(offset, width, PadText(text, width));
-    WriteBack(file, start, record, {{offset, width}});
-  }
-};
-
-// Calls edit for every record of a file that the patch edits, from the
-// first; a file that cannot be read to its end fails the patch. Nothing
-// happens to a file that does not exist.
-template <typename Fn>
-void EditRecords(Patch& patch, const std::string& name, std::size_t length,
-                 Fn edit) {
-  FileStream* file = patch.Edit(name);
-  if (!file || !file->Seek(0)) return;
-  RecordReader reader(file, length);
-  RecordEdit e{file, 0, std::string()};
-  for (; reader.Next(&e.record);
-       e.start += static_cast<std::int64_t>(length)) {
-    edit(e);
-  }
-  if (reader.failed() || file->error()) patch.Fail(name);
-}
-
 // The years 1000 to 2100 of the files of a folder named prefix, four digits
 // and ".DAT" (without regard to case), in ascending order.
 std::set<int> YearFiles(Env& env, const std::string& folder,
@@ -284,7 +243,7 @@ void PatchResponsible(Patch& patch) {
   FileStream* file = patch.Edit(kResponsible);
   if (!file) return;
   RecordReader reader(file, kResponsibleLength);
-  RecordEdit e{file, 0, std::string()};
+  RecordEdit e{file, 0, std::string(), 0};
   if (reader.Next(&e.record)) {
     std::string a = e.Value(250, 18), b = e.Value(268, 18);
     bool cei = CheckCei(&a) != 0;

@@ -31,11 +31,6 @@
 namespace labrena {
 namespace {
 
-// A field of a record: its offset and its width.
-struct Field {
-  std::size_t offset;
-  std::size_t width;
-};
 
 
 // F00R0.DAT, the employer register.
@@ -104,67 +99,15 @@ constexpr const char* kBranches = "F04R0.DAT";
 constexpr Field kBranch938{938, 1};
 constexpr Field kBranchEmployer{939, 10};
 
-// The copy of a table, read record by record from its start.
-class Table {
- public:
-  Table(FileStream* file, std::int64_t length)
-      : file_(file),
-        length_(length),
-        reader_(file, static_cast<std::size_t>(length)) {
-    file_->Seek(0);
-  }
-
-  // The next record; false at the end of the data and for a last record that
-  // the data ends before field.
-  bool Next(Field field) {
-    if (!reader_.Next(&record_)) return false;
-    start_ = next_;
-    next_ += length_;
-    present_ = file_->Size() - start_;
-    return Reaches(field);
-  }
-  // True when the record's data goes as far as the field.
-  bool Reaches(Field field) const {
-    return static_cast<std::int64_t>(field.offset) < present_;
-  }
-  bool live() const { return record_.back() != '+'; }
-  // The field's value: its C text without trailing blanks.
-  std::string Get(Field field) const {
-    return TrimRight(
-        CText(std::string_view(record_).substr(field.offset, field.width)));
-  }
-  // Writes text left-justified and blank-padded into the field.
-  void Set(Field field, std::string_view text) {
-    record_.replace(field.offset, field.width, PadText(text, field.width));
-    WriteBack(file_, start_, record_, {{field.offset, field.width}});
-  }
-  // A deleted record ends in '+'.
-  void MarkDeleted() {
-    record_.back() = '+';
-    WriteBack(file_, start_, record_, {{record_.size() - 1, 1}});
-  }
-
- private:
-  FileStream* file_;
-  std::int64_t length_;
-  RecordReader reader_;
-  std::string record_;
-  std::int64_t start_ = 0;
-  std::int64_t next_ = 0;
-  std::int64_t present_ = 0;  // characters of the record the data holds
-};
-
-// Visits every record of the patch's copy of a table (see Table::Next). A
-// missing table is passed over, and so is every table once the patch has
-// failed: the patch stops at its first failure.
+// Visits every record of the patch's copy of a table whose data reaches the
+// field: a last record that the data ends before it is left as it is.
 template <typename Visit>
 void EachRecord(Patch& patch, const char* name, std::int64_t length,
                 Field field, Visit visit) {
-  FileStream* file = patch.failed() ? nullptr : patch.Edit(name);
-  if (!file) return;
-  Table table(file, length);
-  while (table.Next(field)) visit(table);
-  if (file->error()) patch.Fail(name);
+  EditRecords(patch, name, static_cast<std::size_t>(length),
+              [&](RecordEdit& t) {
+                if (t.Reaches(field)) visit(t);
+              });
 }
 
 // A one-character value found in from becomes the character at the same
@@ -233,7 +176,7 @@ void AppendOldRegisters(Context& ctx, Patch& patch, std::int64_t* repaired) {
 // the old register F40.DAT appended to it, the counter names of F34.DAT, and
 // field 130 of the yearly file of 2018.
 bool Patch617(Context& ctx, Patch& patch) {
-  EachRecord(patch, kEmployers, kEmployerLength5, kEmployer642, [](Table& t) {
+  EachRecord(patch, kEmployers, kEmployerLength5, kEmployer642, [](RecordEdit& t) {
     std::string moved = t.Get(kEmployer739);
     if (t.Get(kEmployer642).empty() && !moved.empty()) {
       if (moved[0] >= '1' && moved[0] <= '3') {
@@ -245,14 +188,14 @@ bool Patch617(Context& ctx, Patch& patch) {
     std::string recoded = Recode(value, "234", "123");
     if (recoded != value) t.Set(kEmployer651, recoded);
   });
-  EachRecord(patch, kRegisters, kRegisterLength5, kRegisterKind, [](Table& t) {
+  EachRecord(patch, kRegisters, kRegisterLength5, kRegisterKind, [](RecordEdit& t) {
     if (t.Get(kRegisterKind).empty()) t.Set(kRegisterKind, "0");
   });
   std::int64_t repaired = 0;
   AppendOldRegisters(ctx, patch, &repaired);
 
   std::int64_t values[std::size(kCounterRenames)] = {};
-  EachRecord(patch, kCounters, kCounterRecord, kCounterName, [&](Table& t) {
+  EachRecord(patch, kCounters, kCounterRecord, kCounterName, [&](RecordEdit& t) {
     std::string name = PadText(t.Get(kCounterName), 3);
     for (std::size_t i = 0; i < std::size(kCounterRenames); ++i) {
       const CounterRename& rename = kCounterRenames[i];
@@ -268,7 +211,7 @@ bool Patch617(Context& ctx, Patch& patch) {
     if (counter && values[i] > 0) patch.SetCounter(counter, values[i]);
   }
 
-  EachRecord(patch, kYearFile, kYearLength, kYear130, [](Table& t) {
+  EachRecord(patch, kYearFile, kYearLength, kYear130, [](RecordEdit& t) {
     if (!t.Get(kYear130).empty()) return;
     std::int64_t table = ReadLong(t.Get(kTableNumber));
     if (table == 7 || table == 36) t.Set(kYear130, "1");
@@ -282,10 +225,10 @@ bool Patch617(Context& ctx, Patch& patch) {
 // Tag "618": the rubric field at 77, and the worked hours of every schedule
 // record computed again.
 bool Patch618(Context&, Patch& patch) {
-  EachRecord(patch, kRubrics, kRubricLength5, kRubric77, [](Table& t) {
+  EachRecord(patch, kRubrics, kRubricLength5, kRubric77, [](RecordEdit& t) {
     if (t.Get(kRubric77).empty()) t.Set(kRubric77, "00");
   });
-  EachRecord(patch, kSchedules, kScheduleLength5, kScheduleKind, [](Table& t) {
+  EachRecord(patch, kSchedules, kScheduleLength5, kScheduleKind, [](RecordEdit& t) {
     if (t.Get(kScheduleKind) != "1") return;
     std::string start = t.Get(kStart), end = t.Get(kEnd);
     std::string break_start = t.Get(kBreakStart);
@@ -358,7 +301,7 @@ class RegistrationList {
 };
 
 // Writes the code that a live record's employer reference stands for.
-void Redirect(Table& t, Field field, const CodeRemap& remap) {
+void Redirect(RecordEdit& t, Field field, const CodeRemap& remap) {
   if (!t.live()) return;
   if (const std::string* to = remap.Find(t.Get(field))) t.Set(field, *to);
 }
@@ -386,7 +329,7 @@ bool Patch619(Context& ctx, Patch& patch) {
   // later one is deleted, and the workers that name it name the first.
   std::unordered_map<std::string, std::string> first_codes;
   CodeRemap merged;
-  EachRecord(patch, kMerged, kMergedLength5, kOrigin, [&](Table& t) {
+  EachRecord(patch, kMerged, kMergedLength5, kOrigin, [&](RecordEdit& t) {
     if (!t.live() || t.Get(kOrigin) != "1") return;
     std::string key = UpperAscii(PadText(t.Get(kNumber), 20) +
                                  PadText(t.Get(kSecondNumber), 20) +
@@ -397,7 +340,7 @@ bool Patch619(Context& ctx, Patch& patch) {
     t.MarkDeleted();
   });
   if (!merged.empty()) {
-    EachRecord(patch, kWorkers, kWorkerLength5, kEntry, [&](Table& t) {
+    EachRecord(patch, kWorkers, kWorkerLength5, kEntry, [&](RecordEdit& t) {
       std::string entry = t.Get(kEntry);
       if (!t.live() || entry.empty()) return;
       if (const std::string* to = merged.Find(entry)) {
@@ -411,7 +354,7 @@ bool Patch619(Context& ctx, Patch& patch) {
   // the references to it name the earlier one.
   RegistrationList numbers;
   CodeRemap branches;
-  EachRecord(patch, kEmployers, kEmployerLength5, kNumber, [&](Table& t) {
+  EachRecord(patch, kEmployers, kEmployerLength5, kNumber, [&](RecordEdit& t) {
     std::string number = t.Get(kNumber);
     if (CheckCpf(&number) || CheckCnpj(&number)) t.Set(kNumber, number);
     std::string second = t.Get(kSecondNumber);
@@ -435,17 +378,17 @@ bool Patch619(Context& ctx, Patch& patch) {
     }
     if (!number.empty()) numbers.Add(number, t.Get(kEmployerCode));
   });
-  EachRecord(patch, kBranches, kBranchLength5, kBranch938, [&](Table& t) {
+  EachRecord(patch, kBranches, kBranchLength5, kBranch938, [&](RecordEdit& t) {
     if (t.Reaches(kBranchEmployer)) Redirect(t, kBranchEmployer, branches);
     if (t.Get(kBranch938).empty()) t.Set(kBranch938, "0");
   });
   if (!branches.empty()) {
     EachRecord(patch, kMerged, kMergedLength5, kMergedEmployer,
-               [&](Table& t) { Redirect(t, kMergedEmployer, branches); });
+               [&](RecordEdit& t) { Redirect(t, kMergedEmployer, branches); });
     EachRecord(patch, kJobs, kJobLength5, kGroup,
-               [&](Table& t) { Redirect(t, kGroup, branches); });
+               [&](RecordEdit& t) { Redirect(t, kGroup, branches); });
     EachRecord(patch, kSchedules, kScheduleLength5, kGroup,
-               [&](Table& t) { Redirect(t, kGroup, branches); });
+               [&](RecordEdit& t) { Redirect(t, kGroup, branches); });
   }
   if (!patch.Commit()) return false;
   RetireWorkFiles(ctx.env);
@@ -497,7 +440,7 @@ int NewSecondCode(std::int64_t old) {
 }
 
 bool Patch620(Context&, Patch& patch) {
-  EachRecord(patch, kWorkers, kWorkerLength5, kWorker590, [](Table& t) {
+  EachRecord(patch, kWorkers, kWorkerLength5, kWorker590, [](RecordEdit& t) {
     t.Set(kWorker590, Recode(t.Get(kWorker590), "28461", "01234"));
     t.Set(kWorker591, Recode(t.Get(kWorker591), "456", "589"));
     int first = NewFirstCode(ReadLong(t.Get(kOldFirstCode)),
@@ -510,7 +453,7 @@ bool Patch620(Context&, Patch& patch) {
 
 // Tag "622": a CNPJ kept only as the second registration number becomes the
 // first, and a second number equal to the first is cleared.
-void MoveCnpj(Table& t) {
+void MoveCnpj(RecordEdit& t) {
   std::string second = t.Get(kSecondNumber);
   if (CheckNumber(&second) != NumberCheck::kCnpj) return;
   std::string number = t.Get(kNumber);

@@ -53,6 +53,11 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 bool HasText(std::string_view text) {
   return CText(text).find_first_not_of(kBlank) != std::string_view::npos;
 }

@@ -29,6 +29,8 @@ bool HasText(std::string_view text);
 // True when both texts are equal with ASCII letters A-Z compared without
 // regard to case.
 bool EqualNoCase(std::string_view a, std::string_view b);
+// True when text begins with prefix, compared as EqualNoCase does.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // Two-byte UTF-8 sequences of U+0080 to U+00FF become single bytes.
 std::string DecodeUtf8Latin(std::string_view text);
 // DecodeUtf8Latin, then every byte from 1 to 31 becomes a blank.

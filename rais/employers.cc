@@ -95,11 +95,6 @@ bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), IsDigit);
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 }  // namespace
 
 std::string RaisImport::Union(std::string_view cnpj_field, const char* name,

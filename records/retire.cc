@@ -14,11 +14,6 @@ constexpr int kRetireAttempts = 101;
 // A marker line of up to 7 characters and its CR LF come in one piece.
 constexpr std::size_t kMarkerPiece = 9;
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() &&
-         UpperAscii(text.substr(0, prefix.size())) == UpperAscii(prefix);
-}
-
 }  // namespace
 
 std::string TempFolder(Env& env) {
