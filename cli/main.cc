@@ -16,6 +16,7 @@
 #include "platform/cp1252.h"
 #include "platform/system_env.h"
 #include "rais/rais_import.h"
+#include "shell/journaled_run.h"
 #include "shell/run.h"
 
 namespace labrena {
@@ -27,6 +28,8 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "uso: labrena-conv convert [--data PASTA] [--step N]... [--yes|--no]\n"
+    "                          [--no-journal]\n"
+    "     labrena-conv undo [--data PASTA] [--yes|--no]\n"
     "     labrena-conv rais [--folder PASTA] [--cbo ARQUIVO] [--yes|--no]\n"
     "     labrena-conv --help | --version\n";
 
@@ -41,6 +44,13 @@ constexpr const char* kHelp =
     "  --yes, --no        responde Sim ou N\xC3\xA3o a toda pergunta (sem isso: "
     "pergunta no\n"
     "                     terminal, ou usa o bot\xC3\xA3o padr\xC3\xA3o)\n"
+    "  --no-journal       converte sem o di\xC3\xA1rio (sem ele, n\xC3\xA3o "
+    "h\xC3\xA1 como desfazer)\n"
+    "\n"
+    "  undo               desfaz a \xC3\xBAltima convers\xC3\xA3o da pasta "
+    "de dados, do seu\n"
+    "                     di\xC3\xA1rio (a pasta PASTA.labrena-journal ao "
+    "lado dela)\n"
     "\n"
     "  rais               importa Rais.txt nos cadastros de empregadores, "
     "sindicatos,\n"
@@ -77,9 +87,21 @@ int Usage(const char* problem) {
   return kExitUsage;
 }
 
+// The Env of an existing data folder; nullptr, told, when there is none.
+std::unique_ptr<Env> DataFolderEnv(const std::string& data) {
+  auto env = NewSystemEnv(data);
+  if (data.empty() || !env->IsDirectory(".")) {
+    std::fprintf(stderr, "labrena-conv: a pasta de dados n\xC3\xA3o existe: %s\n",
+                 Shown(data).c_str());
+    return nullptr;
+  }
+  return env;
+}
+
 int Convert(const std::vector<std::string>& args) {
   std::string data = ".";
   std::vector<int> steps;
+  bool journal_on = true;
   ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
   const std::size_t argc = args.size();
   for (std::size_t i = 2; i < argc; ++i) {
@@ -96,22 +118,58 @@ int Convert(const std::vector<std::string>& args) {
       policy = ConsoleUi::Policy::kYes;
     } else if (arg == "--no") {
       policy = ConsoleUi::Policy::kNo;
+    } else if (arg == "--no-journal") {
+      journal_on = false;
     } else {
       return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
     }
   }
-  auto env = NewSystemEnv(data);
-  if (data.empty() || !env->IsDirectory(".")) {
-    std::fprintf(stderr, "labrena-conv: a pasta de dados n\xC3\xA3o existe: %s\n",
-                 Shown(data).c_str());
-    return kExitUsage;
-  }
+  auto env = DataFolderEnv(data);
+  if (!env) return kExitUsage;
   ConsoleUi ui(policy, stderr, stdin);
-  Context ctx{*env, ui};
-  RunConversion(ctx, steps, [&ui](int step) { ui.ShowProgress(step); });
+  JournalHome home = JournalHomeOf(data);
+  JournaledRun run{*env, home, ui, journal_on, steps,
+                   [&ui](int step) { ui.ShowProgress(step); }};
+  if (!RunJournaled(run)) return kExitErrorShown;
   std::printf("%s\n", Cp1252ToUtf8(kFinalMessage).c_str());
   std::fflush(stdout);
   return ui.error_shown() ? kExitErrorShown : kExitOk;
+}
+
+int Undo(const std::vector<std::string>& args) {
+  std::string data = ".";
+  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
+  const std::size_t argc = args.size();
+  for (std::size_t i = 2; i < argc; ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--data" && i + 1 < argc) {
+      data = args[++i];
+    } else if (arg == "--yes") {
+      policy = ConsoleUi::Policy::kYes;
+    } else if (arg == "--no") {
+      policy = ConsoleUi::Policy::kNo;
+    } else {
+      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
+    }
+  }
+  auto env = DataFolderEnv(data);
+  if (!env) return kExitUsage;
+  ConsoleUi ui(policy, stderr, stdin);
+  JournalHome home = JournalHomeOf(data);
+  switch (UndoLastConversion(*env, home, ui)) {
+    case UndoResult::kNothing:
+      std::fprintf(stderr,
+                   "labrena-conv: n\xC3\xA3o h\xC3\xA1 convers\xC3\xA3o a "
+                   "desfazer em %s\n",
+                   Shown(data).c_str());
+      return kExitErrorShown;
+    case UndoResult::kFailed:
+      return kExitErrorShown;
+    case UndoResult::kUndone:
+      break;
+  }
+  std::printf("A convers\xC3\xA3o foi desfeita.\n");
+  return kExitOk;
 }
 
 // Splits a file's path into its folder and its name.
@@ -225,5 +283,6 @@ int main(int argc, char** argv) {
   }
   if (command == "convert") return Convert(args);
   if (command == "rais") return Rais(args);
+  if (command == "undo") return Undo(args);
   return Usage(("comando desconhecido: " + Shown(command)).c_str());
 }

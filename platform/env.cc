@@ -23,7 +23,14 @@ int CopyTree(Env& env, const std::string& from, const std::string& to) {
   return 0;
 }
 
-// Removes a folder and everything below it; 0 when all of it is gone.
+}  // namespace
+
+std::string WithLastComponent(const std::string& name,
+                              const std::string& last) {
+  std::size_t at = name.find_last_of("\\/");
+  return at == std::string::npos ? last : name.substr(0, at + 1) + last;
+}
+
 int RemoveTree(Env& env, const std::string& folder) {
   for (const DirEntry& entry : env.List(folder + "\\*", kEveryEntry)) {
     std::string name = folder + "\\" + entry.name;
@@ -38,8 +45,6 @@ int RemoveTree(Env& env, const std::string& folder) {
   }
   return env.RemoveDir(folder);
 }
-
-}  // namespace
 
 int Env::Move(const std::string& from, const std::string& to) {
   int renamed = Rename(from, to);

@@ -84,6 +84,13 @@ class Env {
   virtual bool IsWritable(const std::string& name) = 0;
   // Makes an existing file readable and writable; false when it is missing.
   virtual bool MakeWritable(const std::string& name) = 0;
+  // The name with its last component spelled as the folder stores it (the
+  // file "Ptra00.txt" that the name "PTRA00.TXT" stands for); the name
+  // itself when nothing of that name exists.
+  virtual std::string StoredName(const std::string& name) { return name; }
+  // Makes an existing file read-only again (undoing MakeWritable); false
+  // when it is missing or the Env cannot.
+  virtual bool MakeReadOnly(const std::string& /*name*/) { return false; }
   // Size of a file in bytes; false when it does not exist.
   virtual bool FileSize(const std::string& name, std::int64_t* size) = 0;
 
@@ -133,6 +140,13 @@ class Env {
   virtual void SleepMs(int ms) = 0;
   virtual LocalTime Now() = 0;
 };
+
+// A name with its last component replaced by last.
+std::string WithLastComponent(const std::string& name, const std::string& last);
+
+// Removes a folder and everything below it, read-only files too; 0 when all
+// of it is gone.
+int RemoveTree(Env& env, const std::string& folder);
 
 }  // namespace labrena
 

@@ -51,6 +51,12 @@ class FaultEnv : public Env {
   bool MakeWritable(const std::string& name) override {
     return base_.MakeWritable(name);
   }
+  bool MakeReadOnly(const std::string& name) override {
+    return base_.MakeReadOnly(name);
+  }
+  std::string StoredName(const std::string& name) override {
+    return base_.StoredName(name);
+  }
   bool FileSize(const std::string& name, std::int64_t* size) override {
     return base_.FileSize(name, size);
   }

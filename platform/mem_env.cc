@@ -241,6 +241,15 @@ bool MemEnv::MakeWritable(const std::string& name) {
   return SetReadOnly(name, false);
 }
 
+std::string MemEnv::StoredName(const std::string& name) {
+  Place place = Find(name);
+  return place.node ? WithLastComponent(name, place.name) : name;
+}
+
+bool MemEnv::MakeReadOnly(const std::string& name) {
+  return SetReadOnly(name, true);
+}
+
 bool MemEnv::FileSize(const std::string& name, std::int64_t* size) {
   MemNode* node = Find(name).node;
   if (!node || node->is_dir) return false;

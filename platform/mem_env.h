@@ -33,6 +33,8 @@ class MemEnv : public Env {
   bool IsDirectory(const std::string& name) override;
   bool IsWritable(const std::string& name) override;
   bool MakeWritable(const std::string& name) override;
+  bool MakeReadOnly(const std::string& name) override;
+  std::string StoredName(const std::string& name) override;
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Truncate(const std::string& name, std::int64_t size) override;

@@ -460,12 +460,25 @@ bool PosixEnv::IsWritable(const std::string& name) {
 }
 
 bool PosixEnv::MakeWritable(const std::string& name) {
+  return ChangeMode(name, S_IRUSR | S_IWUSR, 0);
+}
+
+std::string PosixEnv::StoredName(const std::string& name) {
+  Found found = Lookup(name, false);
+  if (!found.exists) return name;
+  return WithLastComponent(name, found.path.substr(found.path.rfind('/') + 1));
+}
+
+bool PosixEnv::MakeReadOnly(const std::string& name) {
+  return ChangeMode(name, 0, S_IWUSR);
+}
+
+bool PosixEnv::ChangeMode(const std::string& name, mode_t add, mode_t clear) {
   Found found = Lookup(name, true);
   if (!found.exists || !StaysInside(found.path, found.maybe_link)) {
     return false;
   }
-  if (chmod(found.path.c_str(), (found.mode & 07777) | S_IRUSR | S_IWUSR) !=
-      0) {
+  if (chmod(found.path.c_str(), ((found.mode & 07777) | add) & ~clear) != 0) {
     if (errno == ENOENT) Forget(found.path);
     return false;
   }
@@ -689,6 +702,20 @@ namespace labrena {
 std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
                                   const std::string& temp_folder) {
   return std::make_unique<PosixEnv>(data_folder, temp_folder);
+}
+
+JournalHome JournalHomeOf(const std::string& data_folder) {
+  JournalHome home;
+  char* real = realpath(data_folder.c_str(), nullptr);
+  if (!real) return home;
+  std::string full = real;
+  std::free(real);
+  std::size_t slash = full.find_last_of('/');
+  std::string parent = slash == 0 ? "/" : full.substr(0, slash);
+  home.folder = full.substr(slash + 1) + kJournalSuffix;
+  home.path = (parent == "/" ? "" : parent) + "/" + home.folder;
+  home.env = std::make_unique<PosixEnv>(parent, "");
+  return home;
 }
 
 }  // namespace labrena

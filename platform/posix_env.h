@@ -41,6 +41,8 @@ class PosixEnv : public Env {
   bool IsDirectory(const std::string& name) override;
   bool IsWritable(const std::string& name) override;
   bool MakeWritable(const std::string& name) override;
+  bool MakeReadOnly(const std::string& name) override;
+  std::string StoredName(const std::string& name) override;
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Truncate(const std::string& name, std::int64_t size) override;
@@ -103,6 +105,8 @@ class PosixEnv : public Env {
   // Permissions changed: through a link or a second hard link, another
   // name's kept mode may have changed too.
   void ForgetModes();
+  // Adds and clears permission bits of an existing name.
+  bool ChangeMode(const std::string& name, mode_t add, mode_t clear);
   // Open; with only_new, a name that is taken is not opened (a copy that
   // must not replace).
   std::unique_ptr<OsFile> OpenFile(const std::string& name, OpenMode mode,

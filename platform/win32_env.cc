@@ -192,6 +192,23 @@ bool Win32Env::MakeWritable(const std::string& name) {
   return SetFileAttributesW(path.c_str(), attributes) != 0;
 }
 
+std::string Win32Env::StoredName(const std::string& name) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Resolve(name).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return name;
+  FindClose(search);
+  return WithLastComponent(name, Cp1252FromWide(found.cFileName));
+}
+
+bool Win32Env::MakeReadOnly(const std::string& name) {
+  std::wstring path = Resolve(name);
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL);
+  return SetFileAttributesW(path.c_str(),
+                            attributes | FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 bool Win32Env::FileSize(const std::string& name, std::int64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!AttributesOf(Resolve(name), &data) ||
@@ -352,6 +369,25 @@ LocalTime Win32Env::Now() {
 std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
                                   const std::string& temp_folder) {
   return std::make_unique<Win32Env>(data_folder, temp_folder);
+}
+
+JournalHome JournalHomeOf(const std::string& data_folder) {
+  JournalHome home;
+  std::wstring wide = WideFromCp1252(data_folder);
+  wchar_t full[MAX_PATH + 1];
+  DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH + 1, full, nullptr);
+  if (length == 0 || length > MAX_PATH) return home;
+  std::wstring path(full, length);
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) {
+    path.pop_back();
+  }
+  std::size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash + 1 == path.size()) return home;
+  std::wstring parent = path.substr(0, slash == 2 ? 3 : slash);
+  home.folder = Cp1252FromWide(path.substr(slash + 1)) + kJournalSuffix;
+  home.path = Cp1252FromWide(path.substr(0, slash + 1)) + home.folder;
+  home.env = std::make_unique<Win32Env>(Cp1252FromWide(parent), "");
+  return home;
 }
 
 }  // namespace labrena

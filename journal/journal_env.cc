@@ -1,0 +1,199 @@
+#include "journal/journal_env.h"
+
+#include <cerrno>
+
+namespace labrena {
+
+std::string JournalEnv::Key(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) {
+    if (c == '/') c = '\\';
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return key;
+}
+
+JournalEnv::Kept JournalEnv::KeptOf(const std::string& name) const {
+  std::string key = Key(name);
+  auto file = files_.find(key);
+  if (file != files_.end()) return file->second;
+  // The nearest folder the journal knows decides.
+  for (std::size_t at = key.rfind('\\'); at != std::string::npos && at > 0;
+       at = key.rfind('\\', at - 1)) {
+    auto folder = folders_.find(key.substr(0, at));
+    if (folder != folders_.end()) {
+      return folder->second ? Kept::kAll : Kept::kNothing;
+    }
+  }
+  return Kept::kNothing;
+}
+
+bool JournalEnv::Note(JournalEntry::Kind kind, const std::string& name,
+                      const std::string& new_name, std::int64_t number) {
+  JournalEntry entry;
+  entry.kind = kind;
+  entry.name = name;
+  entry.new_name = new_name;
+  entry.number = number;
+  return journal_.Append(entry);
+}
+
+bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
+  Kept kept = KeptOf(name);
+  if (kept == Kept::kAll) return true;
+  std::string key = Key(name);
+  if (!base_.Exists(name)) {
+    if (!Note(JournalEntry::Kind::kCreated, name)) return false;
+    files_[key] = Kept::kAll;
+    return true;
+  }
+  // A folder, or a file the system will refuse to write: nothing changes.
+  if (base_.IsDirectory(name) || !base_.IsWritable(name)) return true;
+  if (mode == OpenMode::kAppend) {
+    if (kept == Kept::kLength) return true;
+    std::int64_t size = 0;
+    if (!base_.FileSize(name, &size) ||
+        !Note(JournalEntry::Kind::kAppended, name, "", size)) {
+      return false;
+    }
+    files_[key] = Kept::kLength;
+    return true;
+  }
+  std::int64_t copy = 0;
+  if (!journal_.Save(base_, name, &copy) ||
+      !Note(JournalEntry::Kind::kSaved, base_.StoredName(name), "", copy)) {
+    return false;
+  }
+  files_[key] = Kept::kAll;
+  return true;
+}
+
+std::unique_ptr<OsFile> JournalEnv::Open(const std::string& name,
+                                         OpenMode mode) {
+  if (mode != OpenMode::kRead && !BeforeWrite(name, mode)) return nullptr;
+  return base_.Open(name, mode);
+}
+
+bool JournalEnv::MakeWritable(const std::string& name) {
+  if (KeptOf(name) != Kept::kAll && base_.Exists(name) &&
+      !base_.IsWritable(name) &&
+      !Note(JournalEntry::Kind::kMadeWritable, name)) {
+    return false;
+  }
+  return base_.MakeWritable(name);
+}
+
+void JournalEnv::Renamed(const std::string& from, const std::string& to) {
+  std::string from_key = Key(from);
+  std::string to_key = Key(to);
+  if (base_.IsDirectory(to)) {
+    // What the journal knew below either name no longer holds.
+    bool made = KeptOf(from) == Kept::kAll;
+    for (const std::string& prefix : {from_key + '\\', to_key + '\\'}) {
+      for (auto it = files_.lower_bound(prefix);
+           it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+        it = files_.erase(it);
+      }
+      for (auto it = folders_.lower_bound(prefix);
+           it != folders_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+        it = folders_.erase(it);
+      }
+    }
+    folders_[to_key] = made;
+    folders_.erase(from_key);
+    return;
+  }
+  files_[to_key] = KeptOf(from);
+  files_[from_key] = Kept::kNothing;
+}
+
+int JournalEnv::Rename(const std::string& from, const std::string& to) {
+  // A rename that the system will refuse (no source, a target in the way)
+  // is not journaled: its undo would rename what the run did not.
+  if (base_.Exists(from) && !base_.Exists(to) &&
+      !Note(JournalEntry::Kind::kRenamed, base_.StoredName(from), to)) {
+    return EIO;
+  }
+  int renamed = base_.Rename(from, to);
+  if (renamed == 0) Renamed(from, to);
+  return renamed;
+}
+
+int JournalEnv::Move(const std::string& from, const std::string& to) {
+  int renamed = Rename(from, to);
+  if (renamed != EXDEV) return renamed;
+  if (base_.Exists(to)) return EEXIST;
+  bool folder = base_.IsDirectory(from);
+  // A read-only source is unprotected first, so that its undo comes last.
+  if (!folder && !base_.IsWritable(from) && !MakeWritable(from)) return EIO;
+  if (!Note(JournalEntry::Kind::kMoved, base_.StoredName(from), to)) {
+    return EIO;
+  }
+  if (folder) {
+    int moved = base_.Move(from, to);
+    if (moved == 0) Renamed(from, to);
+    return moved;
+  }
+  return MoveFile(from, to);
+}
+
+int JournalEnv::MoveFile(const std::string& from, const std::string& to) {
+  std::string staged = to + kStagingSuffix;
+  if (base_.Exists(staged) && base_.Remove(staged) != 0) return EIO;
+  if (!base_.CopyFile(from, staged, true)) {
+    if (base_.Exists(staged)) base_.Remove(staged);
+    return EIO;
+  }
+  if (int renamed = base_.Rename(staged, to)) {
+    base_.Remove(staged);
+    return renamed;
+  }
+  if (int removed = base_.Remove(from)) {
+    base_.Remove(to);
+    return removed;
+  }
+  Renamed(from, to);
+  return 0;
+}
+
+int JournalEnv::Truncate(const std::string& name, std::int64_t size) {
+  if (!BeforeWrite(name, OpenMode::kWrite)) return EIO;
+  return base_.Truncate(name, size);
+}
+
+int JournalEnv::Remove(const std::string& name) {
+  if (base_.Exists(name) && !BeforeWrite(name, OpenMode::kWrite)) return EIO;
+  return base_.Remove(name);
+}
+
+int JournalEnv::MakeDir(const std::string& name) {
+  if (!base_.Exists(name) && KeptOf(name) != Kept::kAll &&
+      !Note(JournalEntry::Kind::kCreated, name)) {
+    return EIO;
+  }
+  int made = base_.MakeDir(name);
+  if (made == 0) folders_[Key(name)] = true;
+  return made;
+}
+
+int JournalEnv::RemoveDir(const std::string& name) {
+  auto folder = folders_.find(Key(name));
+  bool made = folder != folders_.end() ? folder->second
+                                       : KeptOf(name) == Kept::kAll;
+  if (base_.IsDirectory(name) && !made &&
+      !Note(JournalEntry::Kind::kRemovedDir, base_.StoredName(name))) {
+    return EIO;
+  }
+  return base_.RemoveDir(name);
+}
+
+bool JournalEnv::CopyFile(const std::string& from, const std::string& to,
+                          bool fail_if_exists) {
+  if (!(fail_if_exists && base_.Exists(to)) &&
+      !BeforeWrite(to, OpenMode::kWrite)) {
+    return false;
+  }
+  return base_.CopyFile(from, to, fail_if_exists);
+}
+
+}  // namespace labrena
