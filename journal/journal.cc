@@ -267,10 +267,11 @@ Journal::State Journal::Look() {
 }
 
 bool Journal::Start() {
-  if (env_.IsDirectory(folder_)) {
-    if (!Remove()) return false;
+  if (!Remove() ||
+      (env_.Exists(folder_) && RemoveTree(env_, folder_) != 0) ||
+      env_.MakeDir(folder_) != 0) {
+    return false;
   }
-  if (env_.MakeDir(folder_) != 0) return false;
   log_ = env_.Open(PathOf(kLogName), OpenMode::kWrite);
   log_size_ = 0;
   copies_ = 0;
@@ -372,9 +373,11 @@ bool Journal::Remove() {
     log_->Close();
     log_.reset();
   }
-  // The log goes first: without it, what is left is no journal.
+  // The log goes first: without it, what is left is no journal, and copies
+  // left behind go with the next journal's start.
   if (!RemoveIfThere(env_, PathOf(kLogName))) return false;
-  return !env_.Exists(folder_) || RemoveTree(env_, folder_) == 0;
+  if (env_.Exists(folder_)) RemoveTree(env_, folder_);
+  return true;
 }
 
 bool Journal::WriteFile(const std::string& name, const std::string& bytes) {

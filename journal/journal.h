@@ -78,7 +78,8 @@ class Journal {
   // Then removes the journal. On failure the journal stays and *failed
   // names the file that could not be put back.
   bool Undo(Env& data_env, std::string* failed);
-  // Removes the log, then the copies and the folder.
+  // Removes the log, then the copies and the folder; true once the log is
+  // gone.
   bool Remove();
 
   // Writes a file of the journal folder (the run's report), replacing it.

@@ -20,7 +20,7 @@ class FaultFile : public OsFile {
     return base_->WriteAt(offset, buf, n);
   }
   bool Size(std::int64_t* size) override { return base_->Size(size); }
-  bool Sync() override { return base_->Sync(); }
+  bool Sync() override { return env_.skip_syncs() || base_->Sync(); }
   bool Close() override { return base_->Close(); }
 
  private:
@@ -56,7 +56,7 @@ int FaultEnv::calls(Op op) const {
 bool FaultEnv::Fails(Op op) {
   int n = ++calls_[op];
   bool any = ++operations_ == fail_any_at_;
-  return any || fail_all_.count(op) > 0 || fail_at_[op].count(n) > 0;
+  return any || Crashed() || fail_all_.count(op) > 0 || fail_at_[op].count(n) > 0;
 }
 
 bool FaultEnv::AllowWrite(std::size_t n) {

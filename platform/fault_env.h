@@ -6,6 +6,7 @@
 #ifndef LABRENA_PLATFORM_FAULT_ENV_H_
 #define LABRENA_PLATFORM_FAULT_ENV_H_
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -28,6 +29,14 @@ class FaultEnv : public Env {
   void FailAll(Op op, bool on = true);
   // Makes the nth operation of any kind (from 1, counted from now) fail.
   void FailNthOperation(int n) { fail_any_at_ = operations_ + n; }
+  // From the nth operation on (from 1, counted from now), every change
+  // fails, as if the process had been killed there: nothing more reaches
+  // the disk. n = 0 ends the crash.
+  void CrashAt(int n) { crash_at_ = n > 0 ? operations_ + n : 0; }
+  // Flushes to disk are skipped (tests that stop runs do not need them, and
+  // they are slow).
+  void SkipSyncs(bool on) { skip_syncs_ = on; }
+  bool skip_syncs() const { return skip_syncs_; }
   // Operations of any kind so far.
   int operations() const { return operations_; }
   // Renames between the data folder and an absolute name (the temporary
@@ -49,10 +58,10 @@ class FaultEnv : public Env {
     return base_.IsWritable(name);
   }
   bool MakeWritable(const std::string& name) override {
-    return base_.MakeWritable(name);
+    return !Crashed() && base_.MakeWritable(name);
   }
   bool MakeReadOnly(const std::string& name) override {
-    return base_.MakeReadOnly(name);
+    return !Crashed() && base_.MakeReadOnly(name);
   }
   std::string StoredName(const std::string& name) override {
     return base_.StoredName(name);
@@ -65,7 +74,7 @@ class FaultEnv : public Env {
   int Remove(const std::string& name) override;
   int MakeDir(const std::string& name) override;
   int RemoveDir(const std::string& name) override {
-    return base_.RemoveDir(name);
+    return Crashed() ? EIO : base_.RemoveDir(name);
   }
   bool CopyFile(const std::string& from, const std::string& to,
                 bool fail_if_exists) override;
@@ -92,6 +101,7 @@ class FaultEnv : public Env {
 
  private:
   bool Fails(Op op);
+  bool Crashed() const { return crash_at_ > 0 && operations_ >= crash_at_; }
 
   Env& base_;
   std::map<Op, int> calls_;
@@ -102,6 +112,8 @@ class FaultEnv : public Env {
   std::int64_t disk_left_ = -1;
   int operations_ = 0;
   int fail_any_at_ = 0;
+  int crash_at_ = 0;
+  bool skip_syncs_ = false;
   bool other_file_system_ = false;
   int slept_ms_ = 0;
   LocalTime now_;

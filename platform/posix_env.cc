@@ -714,7 +714,8 @@ JournalHome JournalHomeOf(const std::string& data_folder) {
   std::string parent = slash == 0 ? "/" : full.substr(0, slash);
   home.folder = full.substr(slash + 1) + kJournalSuffix;
   home.path = (parent == "/" ? "" : parent) + "/" + home.folder;
-  home.env = std::make_unique<PosixEnv>(parent, "");
+  home.owned = std::make_unique<PosixEnv>(parent, "");
+  home.env = home.owned.get();
   return home;
 }
 

@@ -21,7 +21,8 @@ std::unique_ptr<Env> NewSystemEnv(const std::string& data_folder,
 inline constexpr const char* kJournalSuffix = ".labrena-journal";
 
 struct JournalHome {
-  std::unique_ptr<Env> env;
+  std::unique_ptr<Env> owned;
+  Env* env = nullptr;
   std::string folder;  // the journal folder's name in env
   std::string path;    // its full path, to show the user
 };

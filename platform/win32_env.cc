@@ -386,7 +386,8 @@ JournalHome JournalHomeOf(const std::string& data_folder) {
   std::wstring parent = path.substr(0, slash == 2 ? 3 : slash);
   home.folder = Cp1252FromWide(path.substr(slash + 1)) + kJournalSuffix;
   home.path = Cp1252FromWide(path.substr(0, slash + 1)) + home.folder;
-  home.env = std::make_unique<Win32Env>(Cp1252FromWide(parent), "");
+  home.owned = std::make_unique<Win32Env>(Cp1252FromWide(parent), "");
+  home.env = home.owned.get();
   return home;
 }
 

@@ -1,0 +1,201 @@
+// A whole journaled run of the sample folder stopped at one operation, as a
+// killed process stops, or with one operation failing: the next run undoes
+// what the stopped one did and gives, byte for byte, the data folder and
+// retirement folder of one uninterrupted run; an undo after a failed run
+// gives back the folder as it was before it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "journal/journal.h"
+#include "platform/fake_ui.h"
+#include "platform/system_env.h"
+#include "shell/journaled_run.h"
+#include "tests/testing/scratch.h"
+#include "tools/sample/sample.h"
+
+namespace labrena {
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+#ifdef _WIN32
+constexpr int kPoints = 20;  // file calls are slow under Wine
+#else
+constexpr int kPoints = 100;
+#endif
+
+struct Folders {
+  Files data;
+  Files temp;  // the whole temporary folder but the journal
+  bool operator==(const Folders&) const = default;
+};
+
+// The Env of a new process on a scratch folder (flushes skipped).
+struct Fresh {
+  explicit Fresh(ScratchFolder& s)
+      : system(NewSystemEnv(s.data(), s.temp())), env(*system) {
+    env.SkipSyncs(true);
+  }
+  std::unique_ptr<Env> system;
+  FaultEnv env;
+};
+
+class CrashSweepTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sample::SampleOptions options;
+    options.employers = 1;
+    options.workers = 5;
+    options.dependants = 3;
+    options.receipts = 2;
+    options.years = 2;
+    model_ = sample::BuildSampleFolder(options);
+    ScratchFolder s;
+    Write(s);
+    s.faults().SkipSyncs(true);
+    before_ = Snapshot(s);
+    int start = s.faults().operations();
+    ASSERT_TRUE(Run(s, s.faults(), s.ui()));
+    ASSERT_TRUE(s.ui().boxes().empty());
+    operations_ = s.faults().operations() - start;
+    clean_ = Snapshot(s);
+  }
+
+  void Write(ScratchFolder& s) {
+    std::string error;
+    ASSERT_TRUE(sample::WriteSampleFolder(model_, s.data(), &error)) << error;
+  }
+
+  // The journal lives in the temporary folder here, beside the retirement
+  // folder, reached through the same Env as the data folder.
+  static JournalHome HomeIn(ScratchFolder& s, Env& env) {
+    JournalHome home;
+    home.env = &env;
+    home.folder = s.temp() + "journal";
+    home.path = home.folder;
+    return home;
+  }
+
+  static bool Run(ScratchFolder& s, Env& env, Ui& ui) {
+    JournalHome home = HomeIn(s, env);
+    return RunJournaled(JournaledRun{env, home, ui});
+  }
+
+  static Folders Snapshot(ScratchFolder& s) {
+    Folders folders{SnapshotOf(s.data()), SnapshotOf(s.temp())};
+    std::erase_if(folders.temp, [](const auto& file) {
+      return file.first.rfind("journal/", 0) == 0;
+    });
+    return folders;
+  }
+
+  static bool ErrorShown(const FakeUi& ui) {
+    return std::any_of(ui.boxes().begin(), ui.boxes().end(),
+                       [](const ShownBox& box) {
+                         return box.icon == Icon::kError;
+                       });
+  }
+
+  // What differs between two folders, for the failure message.
+  static std::string Differences(const Files& got, const Files& want) {
+    std::string out;
+    for (const auto& [name, bytes] : got) {
+      auto it = want.find(name);
+      if (it == want.end()) out += " +" + name;
+      else if (it->second != bytes) out += " ~" + name;
+    }
+    for (const auto& [name, bytes] : want) {
+      if (!got.count(name)) out += " -" + name;
+    }
+    return out;
+  }
+
+  void ExpectFolders(const Folders& got, const Folders& want, int n) {
+    EXPECT_TRUE(got.data == want.data)
+        << "data folder at operation " << n << ":"
+        << Differences(got.data, want.data);
+    EXPECT_TRUE(got.temp == want.temp)
+        << "temporary folder at operation " << n << ":"
+        << Differences(got.temp, want.temp);
+  }
+
+  sample::SampleFolder model_;
+  Folders before_;
+  Folders clean_;
+  int operations_ = 0;
+};
+
+TEST_F(CrashSweepTest, AStoppedRunIsUndoneAndTheNextGivesOneRunsBytes) {
+  ASSERT_GT(operations_, 100);
+  int step = std::max(1, operations_ / kPoints);
+  int recovered = 0;
+  for (int n = 1; n <= operations_ + 1; n += step) {
+    ScratchFolder s;
+    Write(s);
+    s.faults().SkipSyncs(true);
+    s.faults().CrashAt(n);
+    Run(s, s.faults(), s.ui());
+
+    // A new process: its own Env, nothing known of the last one.
+    Fresh fresh(s);
+    FakeUi ui;
+    ASSERT_TRUE(Run(s, fresh.env, ui)) << "at operation " << n;
+    EXPECT_FALSE(ErrorShown(ui)) << "at operation " << n;
+    recovered += !ui.boxes().empty();
+    ExpectFolders(Snapshot(s), clean_, n);
+  }
+  EXPECT_GT(recovered, kPoints / 2);
+}
+
+TEST_F(CrashSweepTest, AFailedRunIsUndoneToTheFolderBeforeIt) {
+  int step = std::max(1, operations_ / kPoints);
+  int told = 0;
+  for (int n = 1; n <= operations_; n += step) {
+    ScratchFolder s;
+    Write(s);
+    s.faults().SkipSyncs(true);
+    s.faults().FailNthOperation(n);
+    bool ran = Run(s, s.faults(), s.ui());
+    told += ErrorShown(s.ui());
+    if (!ran) {
+      // Even the journal could not start: nothing changed.
+      ExpectFolders(Snapshot(s), before_, n);
+      continue;
+    }
+
+    Fresh fresh(s);
+    JournalHome home = HomeIn(s, fresh.env);
+    FakeUi ui;
+    ASSERT_EQ(UndoLastConversion(fresh.env, home, ui), UndoResult::kUndone)
+        << "at operation " << n;
+    ExpectFolders(Snapshot(s), before_, n);
+
+    ASSERT_TRUE(Run(s, fresh.env, ui));
+    EXPECT_FALSE(ErrorShown(ui)) << "at operation " << n;
+    ExpectFolders(Snapshot(s), clean_, n);
+  }
+  EXPECT_GT(told, 0);
+}
+
+TEST_F(CrashSweepTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
+  ScratchFolder s;
+  Write(s);
+  s.faults().SkipSyncs(true);
+  ASSERT_TRUE(Run(s, s.faults(), s.ui()));
+  for (int n = 1;; n += 7) {
+    // Each attempt stops a little later, until one gets through.
+    Fresh fresh(s);
+    fresh.env.CrashAt(n);
+    JournalHome home = HomeIn(s, fresh.env);
+    FakeUi ui;
+    if (UndoLastConversion(fresh.env, home, ui) == UndoResult::kUndone) break;
+    ASSERT_LT(n, 100000);
+  }
+  ExpectFolders(Snapshot(s), before_, 0);
+}
+
+}  // namespace
+}  // namespace labrena
