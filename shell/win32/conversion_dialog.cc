@@ -1,9 +1,11 @@
 #include "shell/win32/conversion_dialog.h"
 
 #include "platform/context.h"
+#include "platform/system_env.h"
 #include "platform/win32_env.h"
 #include "rais/rais_import.h"
 #include "resources/box103.h"
+#include "shell/journaled_run.h"
 #include "shell/run.h"
 #include "shell/win32/dialog_ui.h"
 
@@ -31,16 +33,19 @@ void InitDialog(HWND dialog) {
   }
 }
 
-// The six steps in the data folder, the current directory, then the report.
-// Whatever the steps reported, the run ends with the same message.
+// The six steps in the data folder, the current directory, under their
+// journal (a run that was cut off is undone first, and the user told), then
+// the report. Whatever the steps reported, the run ends with the same
+// message; a run that could not start ends with the box that says why.
 void ConvertVersions(HWND dialog) {
   Win32Env env(".");
+  JournalHome home = JournalHomeOf(".");
   DialogUi ui(dialog);
-  Context ctx{env, ui};
   int cursor = ui.SetWaitCursor();
-  RunConversion(ctx);
+  bool ran = RunJournaled(JournaledRun{env, home, ui});
   ui.RestoreCursor(cursor);
   ui.SetStatus("");
+  if (!ran) return;
   ui.MessageBox(kFinalTitle, kFinalMessage, Icon::kInformation, Buttons::kOk);
 }
 
