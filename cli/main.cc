@@ -14,6 +14,7 @@
 
 #include "platform/console_ui.h"
 #include "platform/cp1252.h"
+#include "platform/fake_ui.h"
 #include "platform/system_env.h"
 #include "rais/rais_import.h"
 #include "shell/journaled_run.h"
@@ -28,8 +29,9 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "uso: labrena-conv convert [--data PASTA] [--step N]... [--yes|--no]\n"
-    "                          [--no-journal]\n"
-    "     labrena-conv undo [--data PASTA] [--yes|--no]\n"
+    "                          [--no-journal] [--dry-run] [--report ARQUIVO]\n"
+    "     labrena-conv undo [--data PASTA]\n"
+    "     labrena-conv status [--data PASTA]\n"
     "     labrena-conv rais [--folder PASTA] [--cbo ARQUIVO] [--yes|--no]\n"
     "     labrena-conv --help | --version\n";
 
@@ -46,11 +48,19 @@ constexpr const char* kHelp =
     "                     terminal, ou usa o bot\xC3\xA3o padr\xC3\xA3o)\n"
     "  --no-journal       converte sem o di\xC3\xA1rio (sem ele, n\xC3\xA3o "
     "h\xC3\xA1 como desfazer)\n"
+    "  --dry-run          s\xC3\xB3 mostra o que a convers\xC3\xA3o faria, "
+    "sem mudar nada\n"
+    "  --report ARQUIVO   grava em ARQUIVO, em JSON, o que a convers\xC3\xA3o "
+    "fez\n"
     "\n"
     "  undo               desfaz a \xC3\xBAltima convers\xC3\xA3o da pasta "
     "de dados, do seu\n"
     "                     di\xC3\xA1rio (a pasta PASTA.labrena-journal ao "
     "lado dela)\n"
+    "  status             diz se a pasta precisa de convers\xC3\xA3o, que "
+    "passos e marcas\n"
+    "                     faltam, e se h\xC3\xA1 uma convers\xC3\xA3o "
+    "interrompida ou a desfazer\n"
     "\n"
     "  rais               importa Rais.txt nos cadastros de empregadores, "
     "sindicatos,\n"
@@ -87,6 +97,24 @@ int Usage(const char* problem) {
   return kExitUsage;
 }
 
+// Writes the run's JSON report to a file named on the command line.
+bool WriteReport(const std::string& file, const std::string& json) {
+#ifdef _WIN32
+  std::FILE* out = _wfopen(reinterpret_cast<const wchar_t*>(
+                               Cp1252ToUtf16(file).c_str()), L"wb");
+#else
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+#endif
+  bool written = out && std::fwrite(json.data(), 1, json.size(), out) ==
+                            json.size();
+  if (out && std::fclose(out) != 0) written = false;
+  if (!written) {
+    std::fprintf(stderr, "labrena-conv: n\xC3\xA3o foi poss\xC3\xADvel "
+                 "gravar o relat\xC3\xB3rio em %s\n", Shown(file).c_str());
+  }
+  return written;
+}
+
 // The Env of an existing data folder; nullptr, told, when there is none.
 std::unique_ptr<Env> DataFolderEnv(const std::string& data) {
   auto env = NewSystemEnv(data);
@@ -102,6 +130,8 @@ int Convert(const std::vector<std::string>& args) {
   std::string data = ".";
   std::vector<int> steps;
   bool journal_on = true;
+  bool dry_run = false;
+  std::string report_file;
   ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
   const std::size_t argc = args.size();
   for (std::size_t i = 2; i < argc; ++i) {
@@ -120,6 +150,10 @@ int Convert(const std::vector<std::string>& args) {
       policy = ConsoleUi::Policy::kNo;
     } else if (arg == "--no-journal") {
       journal_on = false;
+    } else if (arg == "--dry-run") {
+      dry_run = true;
+    } else if (arg == "--report" && i + 1 < argc) {
+      report_file = args[++i];
     } else {
       return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
     }
@@ -127,13 +161,85 @@ int Convert(const std::vector<std::string>& args) {
   auto env = DataFolderEnv(data);
   if (!env) return kExitUsage;
   ConsoleUi ui(policy, stderr, stdin);
+  RunReport report;
+  if (dry_run) {
+    DryRunResult dry = DryRun(*env, ui, report, steps);
+    std::fputs(Cp1252ToUtf8(dry.summary).c_str(), stdout);
+    if (!report_file.empty() && !WriteReport(report_file, dry.json)) {
+      return kExitErrorShown;
+    }
+    return ui.error_shown() ? kExitErrorShown : kExitOk;
+  }
   JournalHome home = JournalHomeOf(data);
   JournaledRun run{*env, home, ui, journal_on, steps,
-                   [&ui](int step) { ui.ShowProgress(step); }};
+                   [&ui](int step) { ui.ShowProgress(step); }, &report};
   if (!RunJournaled(run)) return kExitErrorShown;
+  // The summary is for a person at a terminal; scripts take --report.
+  if (ui.at_terminal()) {
+    std::fputs(Cp1252ToUtf8(report.Summary(*env)).c_str(), stderr);
+  }
   std::printf("%s\n", Cp1252ToUtf8(kFinalMessage).c_str());
   std::fflush(stdout);
+  if (!report_file.empty() && !WriteReport(report_file, report.Json(*env))) {
+    return kExitErrorShown;
+  }
   return ui.error_shown() ? kExitErrorShown : kExitOk;
+}
+
+int Status(const std::vector<std::string>& args) {
+  std::string data = ".";
+  const std::size_t argc = args.size();
+  for (std::size_t i = 2; i < argc; ++i) {
+    if (args[i] == "--data" && i + 1 < argc) {
+      data = args[++i];
+    } else {
+      return Usage(("argumento desconhecido: " + Shown(args[i])).c_str());
+    }
+  }
+  auto env = DataFolderEnv(data);
+  if (!env) return kExitUsage;
+  JournalHome home = JournalHomeOf(data);
+  switch (LookAtJournal(home)) {
+    case Journal::State::kInterrupted:
+      std::printf("Convers\xC3\xA3o interrompida: sim; a pr\xC3\xB3xima "
+                  "convers\xC3\xA3o a desfaz primeiro (%s)\n",
+                  Shown(home.path).c_str());
+      break;
+    case Journal::State::kFinished:
+      std::printf("Di\xC3\xA1rio da \xC3\xBAltima convers\xC3\xA3o: "
+                  "%s (labrena-conv undo a desfaz)\n",
+                  Shown(home.path).c_str());
+      break;
+    case Journal::State::kDamaged:
+      std::printf("Di\xC3\xA1rio da \xC3\xBAltima convers\xC3\xA3o: "
+                  "%s, danificado\n",
+                  Shown(home.path).c_str());
+      break;
+    case Journal::State::kNone:
+      std::printf("Di\xC3\xA1rio: nenhum\n");
+      break;
+  }
+  // What a run would do, found by running it against an overlay, with
+  // every question answered by its default button and no box shown.
+  FakeUi quiet;
+  std::vector<int> steps = StepsWithWork(*env, quiet);
+  std::string shown;
+  for (int step : steps) {
+    shown += (shown.empty() ? "" : ", ") + std::to_string(step);
+  }
+  std::string tags;
+  for (const std::string& tag : TagsLeft(*env)) {
+    tags += (tags.empty() ? "" : ", ") + tag;
+  }
+  if (steps.empty()) {
+    std::printf("A pasta est\xC3\xA1 convertida: nenhum passo tem trabalho.\n");
+  } else {
+    std::printf("A pasta precisa de convers\xC3\xA3o: passos %s.\n",
+                shown.c_str());
+  }
+  std::printf("Marcas de convers\xC3\xA3o que faltam em CONV.DAT: %s\n",
+              tags.empty() ? "nenhuma" : tags.c_str());
+  return kExitOk;
 }
 
 int Undo(const std::vector<std::string>& args) {
@@ -284,5 +390,6 @@ int main(int argc, char** argv) {
   if (command == "convert") return Convert(args);
   if (command == "rais") return Rais(args);
   if (command == "undo") return Undo(args);
+  if (command == "status") return Status(args);
   return Usage(("comando desconhecido: " + Shown(command)).c_str());
 }

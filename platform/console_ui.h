@@ -41,6 +41,8 @@ class ConsoleUi : public Ui {
 
   // True when an error box was shown (the exit status 1 of the converter).
   bool error_shown() const { return error_shown_; }
+  // Whether the messages go to a terminal (a person reads them).
+  bool at_terminal() const { return err_tty_; }
 
  private:
   void ClearStatusLine();

@@ -4,6 +4,9 @@
 
 #include "journal/journal.h"
 #include "journal/journal_env.h"
+#include "journal/overlay_env.h"
+#include "journal/watch_env.h"
+#include "records/retire.h"
 #include "shell/run.h"
 
 namespace labrena {
@@ -67,34 +70,104 @@ bool UndoInterrupted(Env& data_env, JournalHome& home, Journal& journal,
   return true;
 }
 
+// The steps in env; with a report, watched by it.
+void RunSteps(Env& env, Ui& ui, const std::vector<int>& steps,
+              const std::function<void(int step)>& on_step,
+              RunReport* report) {
+  if (!report) {
+    Context ctx{env, ui};
+    RunConversion(ctx, steps, on_step);
+    return;
+  }
+  WatchEnv watched(env, *report);
+  Context ctx{watched, ui};
+  RunConversion(ctx, steps, [&](int step) {
+    report->StepStarted(step);
+    if (on_step) on_step(step);
+  });
+  report->Finished();
+}
+
+// The conversion marks that the steps make, in their order.
+constexpr const char* kConversionTags[] = {"590", "617", "618", "619", "620",
+                                           "622", "624", "627", "628"};
+
 }  // namespace
 
 bool RunJournaled(const JournaledRun& run) {
+  std::unique_ptr<RecordingUi> recording;
+  if (run.report) recording = std::make_unique<RecordingUi>(run.ui, *run.report);
+  Ui& ui = recording ? *recording : run.ui;
   if (!run.home.env) {
-    ShowError(run.ui, Format(kNoJournalText, run.home.path));
+    ShowError(ui, Format(kNoJournalText, run.home.path));
     return false;
   }
   Journal journal(*run.home.env, run.home.folder);
-  if (!UndoInterrupted(run.data_env, run.home, journal, run.ui)) return false;
+  if (!UndoInterrupted(run.data_env, run.home, journal, ui)) return false;
   if (!run.journal_on) {
     // A finished run's journal would undo to a folder older than this run.
     if (!journal.Remove()) {
-      ShowError(run.ui, Format(kNoJournalText, run.home.path));
+      ShowError(ui, Format(kNoJournalText, run.home.path));
       return false;
     }
-    Context ctx{run.data_env, run.ui};
-    RunConversion(ctx, run.steps, run.on_step);
+    RunSteps(run.data_env, ui, run.steps, run.on_step, run.report);
     return true;
   }
   if (!journal.Start()) {
-    ShowError(run.ui, Format(kNoJournalText, run.home.path));
+    ShowError(ui, Format(kNoJournalText, run.home.path));
     return false;
   }
   JournalEnv env(run.data_env, journal);
-  Context ctx{env, run.ui};
-  RunConversion(ctx, run.steps, run.on_step);
-  if (!journal.Finish()) ShowError(run.ui, Format(kNotClosedText, run.home.path));
+  RunSteps(env, ui, run.steps, run.on_step, run.report);
+  if (!journal.Finish()) ShowError(ui, Format(kNotClosedText, run.home.path));
+  if (run.report) {
+    journal.WriteFile("REPORT.TXT", run.report->Summary(run.data_env));
+    journal.WriteFile("REPORT.JSON", run.report->Json(run.data_env));
+  }
   return true;
+}
+
+Journal::State LookAtJournal(JournalHome& home) {
+  if (!home.env) return Journal::State::kNone;
+  Journal journal(*home.env, home.folder);
+  return journal.Look();
+}
+
+DryRunResult DryRun(Env& data_env, Ui& ui, RunReport& report,
+                    const std::vector<int>& steps) {
+  OverlayEnv overlay(data_env);
+  RecordingUi recording(ui, report);
+  RunSteps(overlay, recording, steps, nullptr, &report);
+  return {report.Outcomes(overlay), report.Summary(overlay),
+          report.Json(overlay)};
+}
+
+std::vector<int> StepsWithWork(Env& data_env, Ui& ui) {
+  OverlayEnv overlay(data_env);
+  // A step may undo what an earlier one did (empty registers made by one
+  // and removed by another): a run that changes nothing leaves no work.
+  RunReport whole;
+  WatchEnv run(overlay, whole);
+  RunNotes notes;
+  std::vector<int> with_work;
+  for (const ConversionStep& step : ConversionSteps()) {
+    RunReport report;
+    WatchEnv watched(run, report);
+    Context ctx{watched, ui, notes};
+    RunConversion(ctx, {step.number});
+    notes = ctx.notes;
+    if (!report.Outcomes(overlay).empty()) with_work.push_back(step.number);
+  }
+  if (whole.Outcomes(overlay).empty()) with_work.clear();
+  return with_work;
+}
+
+std::vector<std::string> TagsLeft(Env& env) {
+  std::vector<std::string> left;
+  for (const char* tag : kConversionTags) {
+    if (!IsConverted(env, tag)) left.push_back(tag);
+  }
+  return left;
 }
 
 UndoResult UndoLastConversion(Env& data_env, JournalHome& home, Ui& ui) {

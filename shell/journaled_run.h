@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal.h"
+#include "journal/report.h"
 #include "platform/context.h"
 #include "platform/system_env.h"
 
@@ -25,6 +27,9 @@ struct JournaledRun {
   bool journal_on = true;
   std::vector<int> steps = {};
   std::function<void(int step)> on_step = nullptr;
+  // What the run did, when given: the files it changed, the boxes it showed,
+  // the time of each step. A journaled run also keeps it in its journal.
+  RunReport* report = nullptr;
 };
 
 // Runs the conversion. False when it could not start (an interrupted run
@@ -33,6 +38,31 @@ struct JournaledRun {
 bool RunJournaled(const JournaledRun& run);
 
 enum class UndoResult { kUndone, kNothing, kFailed };
+// The state of a data folder's journal.
+Journal::State LookAtJournal(JournalHome& home);
+
+// What a dry run found: the net change of each file, and the report's
+// summary and JSON text.
+struct DryRunResult {
+  std::vector<FileOutcome> outcomes;
+  std::string summary;
+  std::string json;
+};
+
+// Runs the conversion against an overlay of the data folder: what it would
+// do goes into the report, and neither the data folder nor the temporary
+// folder changes.
+DryRunResult DryRun(Env& data_env, Ui& ui, RunReport& report,
+                    const std::vector<int>& steps = {});
+
+// The steps that would leave a file changed, found by a dry run of one step
+// after the other, each one's net changes told apart (none when the whole
+// run would change nothing); questions are put to ui.
+std::vector<int> StepsWithWork(Env& data_env, Ui& ui);
+
+// The conversion marks (CONV.DAT) that the steps still have to make.
+std::vector<std::string> TagsLeft(Env& env);
+
 // Puts the data folder (and the retirement folder) back as they were before
 // the last conversion, from its journal. kFailed was told to the user.
 UndoResult UndoLastConversion(Env& data_env, JournalHome& home, Ui& ui);

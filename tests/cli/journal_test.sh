@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The command-line converter killed with SIGKILL at random moments of a
-# conversion: the next conversion undoes what the killed one did, says so,
-# and leaves the data folder and the retirement folder byte for byte as one
-# uninterrupted conversion does. Then `undo` after a finished conversion
-# gives back the folder as it was before it.
-# Usage: kill_test.sh LABRENA_CONV LABRENA_SAMPLE [WORKERS]
+# The journal from the command line:
+#   - `convert --dry-run` changes neither the data folder nor the
+#     retirement folder, and lists the changes the real run then makes;
+#   - the converter killed with SIGKILL at random moments of a conversion:
+#     the next conversion undoes what the killed one did, says so, and leaves
+#     the data folder and the retirement folder byte for byte as one
+#     uninterrupted conversion does;
+#   - `undo` after a finished conversion gives back the folder as it was
+#     before it; `status` tells a folder to convert from a converted one.
+# Usage: journal_test.sh LABRENA_CONV LABRENA_SAMPLE [WORKERS]
 set -u
 conv="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 sample="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
@@ -32,13 +36,38 @@ same() {  # same A B: the two folders hold the same names and bytes
 
 "$sample" --out "$scratch/orig" --workers "$workers" >/dev/null || exit 1
 
-# One uninterrupted conversion, timed, to spread the kills over it.
+hashes() {  # every file below the folders with its checksum
+  find "$@" -type f -print0 | LC_ALL=C sort -z | xargs -0 -r md5sum
+}
+
+# The changes of a JSON report, one a line.
+changes() {
+  grep -o '"change":"[a-z]*","name":"[^"]*"' "$1" | LC_ALL=C sort
+}
+
 mkdir -p "$scratch/ref/tmp"
 cp -r "$scratch/orig" "$scratch/ref/data"
+export TMPDIR="$scratch/ref/tmp"
+"$conv" status --data "$scratch/ref/data" >"$scratch/status"
+check "status of an old folder" grep -q "precisa de convers" "$scratch/status"
+hashes "$scratch/ref" >"$scratch/before"
+"$conv" convert --data "$scratch/ref/data" --dry-run --yes \
+  --report "$scratch/dry.json" >"$scratch/dry.txt" 2>/dev/null
+check "dry run exits 0" test $? -eq 0
+hashes "$scratch/ref" >"$scratch/after"
+check "dry run changes nothing" cmp -s "$scratch/before" "$scratch/after"
+check "dry run lists retired files" grep -q "retirados" "$scratch/dry.txt"
+
+# One uninterrupted conversion, timed, to spread the kills over it.
 start=$(date +%s%N)
-TMPDIR="$scratch/ref/tmp" "$conv" convert --data "$scratch/ref/data" --yes \
-  >/dev/null 2>&1
+"$conv" convert --data "$scratch/ref/data" --yes \
+  --report "$scratch/real.json" >/dev/null 2>&1
 took_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+check "the dry run listed what the run did" \
+  cmp -s <(changes "$scratch/dry.json") <(changes "$scratch/real.json")
+"$conv" status --data "$scratch/ref/data" >"$scratch/status"
+check "status of a converted folder" grep -q "convertida" "$scratch/status"
+unset TMPDIR
 echo "an uninterrupted conversion takes ${took_ms} ms"
 
 seed=${KILL_SEED:-$(date +%s)}
