@@ -20,8 +20,12 @@ if [ $# -eq 0 ] && [ ! -d sample ]; then
   build/labrena-sample --out sample
   echo "generated a sample data folder in sample/"
 fi
-tools/summary.sh before "$dir"
 status=0
 build/labrena-conv convert --data "$dir" || status=$?
-tools/summary.sh after "$dir"
+# At a terminal the converter shows what it did; otherwise show the report
+# it keeps in its journal beside the folder.
+report="${dir%/}.labrena-journal/REPORT.TXT"
+if [ ! -t 2 ] && [ -f "$report" ]; then
+  iconv -f CP1252 -t UTF-8 "$report" >&2 || true
+fi
 exit $status
