@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit and
 # end-to-end tests, again under the address and undefined-behaviour
-# sanitizers, a short run of each fuzz target, then the Windows build under
-# Wine.
+# sanitizers, a short run of each fuzz target, the Windows build under Wine,
+# then the packages, installed as users install them.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
@@ -28,6 +28,12 @@ tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
 
 echo "== Windows build and tests under Wine"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DLABRENA_RUBRIC_TEMPLATE="$PWD/build/F31R0.DA3" \
+  >/dev/null
 cmake --build build-win -j "$jobs"
 tests/wine/run.sh build-win build
+
+echo "== Packages, installed as users install them"
+(cd build && cpack)
+(cd build-win && cpack)
+tests/install/run.sh build-win build
