@@ -1,5 +1,8 @@
 // labrena-conv: the command-line converter used by support staff on copies
 // of customers' data folders.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -126,38 +129,30 @@ std::unique_ptr<Env> DataFolderEnv(const std::string& data) {
   return env;
 }
 
-int Convert(const std::vector<std::string>& args) {
+// What the command line asks for.
+struct Options {
   std::string data = ".";
   std::vector<int> steps;
+  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
   bool journal_on = true;
   bool dry_run = false;
   std::string report_file;
-  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
-  const std::size_t argc = args.size();
-  for (std::size_t i = 2; i < argc; ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--data" && i + 1 < argc) {
-      data = args[++i];
-    } else if (arg == "--step" && i + 1 < argc) {
-      const std::string& n = args[++i];
-      if (n.size() != 1 || n[0] < '1' || n[0] > '6') {
-        return Usage("--step espera um n\xC3\xBAmero de 1 a 6");
-      }
-      steps.push_back(n[0] - '0');
-    } else if (arg == "--yes") {
-      policy = ConsoleUi::Policy::kYes;
-    } else if (arg == "--no") {
-      policy = ConsoleUi::Policy::kNo;
-    } else if (arg == "--no-journal") {
-      journal_on = false;
-    } else if (arg == "--dry-run") {
-      dry_run = true;
-    } else if (arg == "--report" && i + 1 < argc) {
-      report_file = args[++i];
-    } else {
-      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
-    }
-  }
+#ifdef _WIN32
+  std::string folder = kRaisFolder;
+  std::string cbo = kCboPage;
+#else
+  std::string folder = ".";
+  std::string cbo;
+#endif
+};
+
+int Convert(const Options& options) {
+  const std::string& data = options.data;
+  const std::vector<int>& steps = options.steps;
+  const ConsoleUi::Policy policy = options.policy;
+  const bool journal_on = options.journal_on;
+  const bool dry_run = options.dry_run;
+  const std::string& report_file = options.report_file;
   auto env = DataFolderEnv(data);
   if (!env) return kExitUsage;
   ConsoleUi ui(policy, stderr, stdin);
@@ -186,16 +181,8 @@ int Convert(const std::vector<std::string>& args) {
   return ui.error_shown() ? kExitErrorShown : kExitOk;
 }
 
-int Status(const std::vector<std::string>& args) {
-  std::string data = ".";
-  const std::size_t argc = args.size();
-  for (std::size_t i = 2; i < argc; ++i) {
-    if (args[i] == "--data" && i + 1 < argc) {
-      data = args[++i];
-    } else {
-      return Usage(("argumento desconhecido: " + Shown(args[i])).c_str());
-    }
-  }
+int Status(const Options& options) {
+  const std::string& data = options.data;
   auto env = DataFolderEnv(data);
   if (!env) return kExitUsage;
   JournalHome home = JournalHomeOf(data);
@@ -242,22 +229,9 @@ int Status(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-int Undo(const std::vector<std::string>& args) {
-  std::string data = ".";
-  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
-  const std::size_t argc = args.size();
-  for (std::size_t i = 2; i < argc; ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--data" && i + 1 < argc) {
-      data = args[++i];
-    } else if (arg == "--yes") {
-      policy = ConsoleUi::Policy::kYes;
-    } else if (arg == "--no") {
-      policy = ConsoleUi::Policy::kNo;
-    } else {
-      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
-    }
-  }
+int Undo(const Options& options) {
+  const std::string& data = options.data;
+  const ConsoleUi::Policy policy = options.policy;
   auto env = DataFolderEnv(data);
   if (!env) return kExitUsage;
   ConsoleUi ui(policy, stderr, stdin);
@@ -297,30 +271,10 @@ void SplitPath(const std::string& path, std::string* folder,
   *name = path.substr(at + 1);
 }
 
-int Rais(const std::vector<std::string>& args) {
-#ifdef _WIN32
-  std::string folder = kRaisFolder;
-  std::string cbo = kCboPage;
-#else
-  std::string folder = ".";
-  std::string cbo;
-#endif
-  ConsoleUi::Policy policy = ConsoleUi::Policy::kAsk;
-  const std::size_t argc = args.size();
-  for (std::size_t i = 2; i < argc; ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--folder" && i + 1 < argc) {
-      folder = args[++i];
-    } else if (arg == "--cbo" && i + 1 < argc) {
-      cbo = args[++i];
-    } else if (arg == "--yes") {
-      policy = ConsoleUi::Policy::kYes;
-    } else if (arg == "--no") {
-      policy = ConsoleUi::Policy::kNo;
-    } else {
-      return Usage(("argumento desconhecido: " + Shown(arg)).c_str());
-    }
-  }
+int Rais(const Options& options) {
+  const std::string& folder = options.folder;
+  std::string cbo = options.cbo;
+  const ConsoleUi::Policy policy = options.policy;
   if (cbo.empty()) cbo = folder + "/" + kCboPageName;
   auto env = NewSystemEnv(folder);
   if (folder.empty() || !env->IsDirectory(".")) {
@@ -365,6 +319,98 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   return args;
 }
 
+// What went wrong in the command line, in the program's words.
+std::string Problem(const CLI::ParseError& error) {
+  std::string what = error.what();
+  if (what.find("--step") != std::string::npos) {
+    return "--step espera um n\xC3\xBAmero de 1 a 6";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    return "falta o valor de " + Shown(what.substr(0, what.find(':')));
+  }
+  return "argumentos inv\xC3\xA1lidos: " + Shown(what);
+}
+
+// Parses the command line and runs the command it names. The help, the
+// version and every complaint are the program's own, in Portuguese.
+int Run(std::vector<std::string> args) {
+  Options options;
+  CLI::App app("labrena-conv");
+  app.set_help_flag();
+  app.allow_extras();
+  bool help = false;
+  bool version = false;
+  app.add_flag("-h,--help", help);
+  app.add_flag("--version", version);
+  int answer = 0;
+  auto command = [&](const char* name) {
+    CLI::App* sub = app.add_subcommand(name);
+    sub->set_help_flag();
+    sub->allow_extras();
+    return sub;
+  };
+  auto questions = [&](CLI::App* sub) {
+    sub->add_flag("--yes{1},--no{2}", answer)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  };
+  CLI::App* convert = command("convert");
+  convert->add_option("--data", options.data);
+  convert->add_option("--step", options.steps)->check(CLI::Range(1, 6));
+  questions(convert);
+  convert->add_flag("!--no-journal", options.journal_on);
+  convert->add_flag("--dry-run", options.dry_run);
+  convert->add_option("--report", options.report_file);
+  CLI::App* undo = command("undo");
+  undo->add_option("--data", options.data);
+  CLI::App* status = command("status");
+  status->add_option("--data", options.data);
+  CLI::App* rais = command("rais");
+  rais->add_option("--folder", options.folder);
+  rais->add_option("--cbo", options.cbo);
+  questions(rais);
+
+  // The parser takes the arguments last first, without the program's name.
+  std::reverse(args.begin(), args.end());
+  args.pop_back();
+  try {
+    app.parse(args);
+  } catch (const CLI::ParseError& error) {
+    return Usage(Problem(error).c_str());
+  }
+  if (answer == 1) options.policy = ConsoleUi::Policy::kYes;
+  if (answer == 2) options.policy = ConsoleUi::Policy::kNo;
+  for (CLI::App* sub : app.get_subcommands()) {
+    if (!sub->remaining().empty()) {
+      return Usage(
+          ("argumento desconhecido: " + Shown(sub->remaining().front()))
+              .c_str());
+    }
+  }
+  if (app.get_subcommands().empty()) {
+    if (help) {
+      std::fputs(kUsage, stdout);
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    }
+    if (version) {
+      std::printf("labrena-conv 6.28\n");
+      return kExitOk;
+    }
+    std::vector<std::string> rest = app.remaining();
+    return Usage(rest.empty() ? nullptr
+                              : ("comando desconhecido: " + Shown(rest.front()))
+                                    .c_str());
+  }
+  if (!app.remaining().empty()) {
+    return Usage(
+        ("argumento desconhecido: " + Shown(app.remaining().front())).c_str());
+  }
+  if (convert->parsed()) return Convert(options);
+  if (undo->parsed()) return Undo(options);
+  if (status->parsed()) return Status(options);
+  return Rais(options);
+}
+
 }  // namespace
 }  // namespace labrena
 
@@ -377,19 +423,5 @@ int main(int argc, char** argv) {
 #endif
   std::vector<std::string> args = Arguments(argc, argv);
   if (args.size() < 2) return Usage(nullptr);
-  const std::string& command = args[1];
-  if (command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
-  if (command == "--version") {
-    std::printf("labrena-conv 6.28\n");
-    return kExitOk;
-  }
-  if (command == "convert") return Convert(args);
-  if (command == "rais") return Rais(args);
-  if (command == "undo") return Undo(args);
-  if (command == "status") return Status(args);
-  return Usage(("comando desconhecido: " + Shown(command)).c_str());
+  return Run(args);
 }

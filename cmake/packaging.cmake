@@ -95,6 +95,11 @@ else()
     message(STATUS "help2man not found: no manual page")
   endif()
 
+  # Completion of the commands and options in bash.
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/labrena-conv.bash
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME labrena-conv)
+
   set(CPACK_GENERATOR DEB TGZ)
   set(CPACK_PACKAGE_FILE_NAME labrena-${PROJECT_VERSION}-Linux)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

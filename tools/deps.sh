@@ -3,7 +3,7 @@
 # the packages and their tests need (makensis, help2man, dpkg-shlibdeps, man,
 # wrestool).
 install_deps() {
-  local want=(cmake g++ make libgtest-dev libbenchmark-dev clang-14
+  local want=(cmake g++ make libgtest-dev libbenchmark-dev libcli11-dev clang-14
               libclang-rt-14-dev)
   if [ "${1:-}" = full ]; then
     want+=(g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick
