@@ -87,11 +87,6 @@ std::string Folded(const std::string& name) {
   return key;
 }
 
-bool IsAbsolute(const std::string& name) {
-  return (!name.empty() && (name[0] == '\\' || name[0] == '/')) ||
-         (name.size() >= 2 && name[1] == ':');
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 const char* KindName(FileOutcome::Kind kind) {

@@ -103,4 +103,25 @@ bool PassesMask(const DirEntry& entry, int attribute_mask) {
   return true;
 }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "/...", "\..." and "C:..." are absolute, as the systems read them.
+bool IsAbsolute(const std::string& name) {
+  return (!name.empty() && IsSeparator(name[0])) ||
+         (name.size() >= 2 && name[1] == ':');
+}
+
+std::vector<std::string> Components(const std::string& name) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of("\\/", start);
+    if (end == std::string::npos) end = name.size();
+    std::string part = name.substr(start, end - start);
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
+  }
+  return parts;
+}
+
 }  // namespace labrena

@@ -40,6 +40,13 @@ void SplitPattern(const std::string& pattern, std::string* folder,
 // always, folders, hidden and system entries only when their bits are set.
 bool PassesMask(const DirEntry& entry, int attribute_mask);
 
+// '\' and '/' both separate the components of a name.
+bool IsSeparator(char c);
+// "/...", "\..." and "C:..." are absolute, as the systems read them.
+bool IsAbsolute(const std::string& name);
+// The components of a name, without empty and "." ones.
+std::vector<std::string> Components(const std::string& name);
+
 }  // namespace labrena
 
 #endif  // LABRENA_PLATFORM_NAMES_H_

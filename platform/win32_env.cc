@@ -18,15 +18,6 @@ int LastError() {
   return error != 0 ? static_cast<int>(error) : 1;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// "C:\...", "C:..." (relative to that drive's current folder), "\...",
-// "\\server\share\...".
-bool IsAbsolute(const std::string& name) {
-  return (name.size() >= 2 && name[1] == ':') ||
-         (!name.empty() && IsSeparator(name[0]));
-}
-
 OVERLAPPED At(std::int64_t offset) {
   OVERLAPPED ov = {};
   ov.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
