@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+
+#include "platform/names.h"
 
 namespace labrena {
 namespace {
@@ -12,6 +15,8 @@ constexpr const char* kFinishMark = "END";
 constexpr const char* kUndoneMark = "UNDONE ";
 constexpr const char* kLogName = "JOURNAL.LOG";
 constexpr std::size_t kCopyBuffer = 64 * 1024;
+constexpr int kEveryEntry = kAttrReadOnly | kAttrHidden | kAttrSystem |
+                            kAttrSubdir | kAttrArchive;
 
 std::uint32_t Crc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;
@@ -94,6 +99,15 @@ bool ParseEntry(const std::string& fields, JournalEntry* entry) {
   std::vector<std::string> parts = Split(fields);
   if (parts.size() < 2 || parts[0].size() != 1) return false;
   entry->kind = static_cast<JournalEntry::Kind>(parts[0][0]);
+  if (entry->kind == JournalEntry::Kind::kListed) {
+    if (!Unescape(parts[1], &entry->name)) return false;
+    for (std::size_t i = 2; i < parts.size(); ++i) {
+      std::string name;
+      if (!Unescape(parts[i], &name)) return false;
+      entry->names.push_back(name);
+    }
+    return true;
+  }
   switch (entry->kind) {
     case JournalEntry::Kind::kCreated:
     case JournalEntry::Kind::kAppended:
@@ -175,6 +189,7 @@ std::string EntryFields(const JournalEntry& entry) {
   fields += ' ' + Escape(entry.name);
   if (HasNewName(entry.kind)) fields += ' ' + Escape(entry.new_name);
   if (HasNumber(entry.kind)) fields += ' ' + std::to_string(entry.number);
+  for (const std::string& name : entry.names) fields += ' ' + Escape(name);
   return fields;
 }
 
@@ -364,6 +379,17 @@ bool Journal::UndoEntry(Env& data_env, const JournalEntry& entry) {
     case JournalEntry::Kind::kMadeWritable:
       return !env.Exists(name) || !env.IsWritable(name) ||
              env.MakeReadOnly(name);
+    case JournalEntry::Kind::kListed: {
+      std::set<std::string> listed(entry.names.begin(), entry.names.end());
+      std::string folder = name == "." ? "" : name + "\\";
+      for (const DirEntry& found : env.List(folder + "*", kEveryEntry)) {
+        if (!listed.count(UpperAscii(found.name)) &&
+            !RemoveIfThere(env, folder + found.name)) {
+          return false;
+        }
+      }
+      return true;
+    }
   }
   return false;
 }

@@ -33,11 +33,14 @@ struct JournalEntry {
                           // removed: undo moves it back
     kRemovedDir = 'D',    // an empty folder removed: undo makes it again
     kMadeWritable = 'W',  // was read-only: undo makes it read-only again
+    kListed = 'P',        // a folder's entries (names) when the run first
+                          // made a file in it: undo removes every other
   };
   Kind kind = Kind::kCreated;
   std::string name;
   std::string new_name;
   std::int64_t number = 0;
+  std::vector<std::string> names;  // kListed: upper-cased, "." for the root
 };
 
 // The suffix of the name under which a move to another file system copies

@@ -4,6 +4,20 @@
 
 namespace labrena {
 
+namespace {
+
+// Drops what a map knows below a folder.
+template <typename Map>
+void EraseBelow(const std::string& folder, Map* map) {
+  const std::string prefix = folder + '\\';
+  for (auto it = map->lower_bound(prefix);
+       it != map->end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+    it = map->erase(it);
+  }
+}
+
+}  // namespace
+
 std::string JournalEnv::Key(const std::string& name) {
   std::string key = name;
   for (char& c : key) {
@@ -17,6 +31,12 @@ JournalEnv::Kept JournalEnv::KeptOf(const std::string& name) const {
   std::string key = Key(name);
   auto file = files_.find(key);
   if (file != files_.end()) return file->second;
+  std::size_t last = key.rfind('\\');
+  auto listed = listed_.find(last == std::string::npos ? "" : key.substr(0, last));
+  if (listed != listed_.end() &&
+      !listed->second.count(key.substr(last == std::string::npos ? 0 : last + 1))) {
+    return Kept::kAll;
+  }
   // The nearest folder the journal knows decides.
   for (std::size_t at = key.rfind('\\'); at != std::string::npos && at > 0;
        at = key.rfind('\\', at - 1)) {
@@ -43,7 +63,14 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
   if (kept == Kept::kAll) return true;
   std::string key = Key(name);
   if (!base_.Exists(name)) {
-    if (!Note(JournalEntry::Kind::kCreated, name)) return false;
+    // A new name of a listed folder is the run's; a name that the run
+    // renamed away, or that the listing holds, needs its own entry: the
+    // undo of the renames after it must find it gone.
+    if (!ListFolderOf(name) ||
+        (KeptOf(name) != Kept::kAll &&
+         !Note(JournalEntry::Kind::kCreated, name))) {
+      return false;
+    }
     files_[key] = Kept::kAll;
     return true;
   }
@@ -68,6 +95,29 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
   return true;
 }
 
+bool JournalEnv::ListFolderOf(const std::string& name) {
+  std::size_t last = name.find_last_of("\\/");
+  std::string folder = last == std::string::npos ? "" : name.substr(0, last);
+  std::string key = Key(folder);
+  if (listed_.count(key)) return true;
+  // Where the system will refuse the file, the caller journals it alone.
+  if (!base_.IsDirectory(folder.empty() ? "." : folder)) return true;
+  JournalEntry entry;
+  entry.kind = JournalEntry::Kind::kListed;
+  entry.name = folder.empty() ? "." : folder;
+  std::set<std::string> names;
+  constexpr int kEveryEntry = kAttrReadOnly | kAttrHidden | kAttrSystem |
+                              kAttrSubdir | kAttrArchive;
+  for (const DirEntry& found :
+       base_.List(folder.empty() ? "*" : folder + "\\*", kEveryEntry)) {
+    names.insert(Key(found.name));
+    entry.names.push_back(Key(found.name));
+  }
+  if (!journal_.Append(entry)) return false;
+  listed_[key] = std::move(names);
+  return true;
+}
+
 std::unique_ptr<OsFile> JournalEnv::Open(const std::string& name,
                                          OpenMode mode) {
   if (mode != OpenMode::kRead && !BeforeWrite(name, mode)) return nullptr;
@@ -87,20 +137,20 @@ void JournalEnv::Renamed(const std::string& from, const std::string& to) {
   std::string from_key = Key(from);
   std::string to_key = Key(to);
   if (base_.IsDirectory(to)) {
-    // What the journal knew below either name no longer holds.
-    bool made = KeptOf(from) == Kept::kAll;
-    for (const std::string& prefix : {from_key + '\\', to_key + '\\'}) {
-      for (auto it = files_.lower_bound(prefix);
-           it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
-        it = files_.erase(it);
-      }
-      for (auto it = folders_.lower_bound(prefix);
-           it != folders_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
-        it = folders_.erase(it);
-      }
+    auto folder = folders_.find(from_key);
+    bool made = folder != folders_.end() ? folder->second
+                                         : KeptOf(from) == Kept::kAll;
+    // What the journal knew of either name and below it no longer holds.
+    for (const std::string& key : {from_key, to_key}) {
+      listed_.erase(key);
+      folders_.erase(key);
+      EraseBelow(key, &files_);
+      EraseBelow(key, &folders_);
+      EraseBelow(key, &listed_);
     }
     folders_[to_key] = made;
-    folders_.erase(from_key);
+    // A folder made again under the old name needs its own entry.
+    files_[from_key] = Kept::kNothing;
     return;
   }
   files_[to_key] = KeptOf(from);

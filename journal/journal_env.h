@@ -8,6 +8,7 @@
 #define LABRENA_JOURNAL_JOURNAL_ENV_H_
 
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,9 @@ class JournalEnv : public Env {
   bool BeforeWrite(const std::string& name, OpenMode mode);
   bool Note(JournalEntry::Kind kind, const std::string& name,
             const std::string& new_name = "", std::int64_t number = 0);
+  // Journals the names a file's folder holds, once per folder, so that the
+  // files the run makes in it need no entry each.
+  bool ListFolderOf(const std::string& name);
   // A rename done: the target holds what the source held.
   void Renamed(const std::string& from, const std::string& to);
   // A move to another file system, by a copy that takes the target's name
@@ -85,6 +89,9 @@ class JournalEnv : public Env {
   // Folders by key: true for one the run made (all below it is the run's),
   // false for one renamed in from outside such a folder.
   std::map<std::string, bool> folders_;
+  // Folders that held files before the run made one in them, by key, with
+  // the (upper-cased) names they held then: every other entry is the run's.
+  std::map<std::string, std::set<std::string>> listed_;
 };
 
 }  // namespace labrena
