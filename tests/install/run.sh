@@ -31,45 +31,8 @@ win_build=$(cd "$1" && pwd) || exit 2
 linux_build=$(cd "$2" && pwd) || exit 2
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
-passed=0
-failed=0
-pass() {
-  echo "PASS $*"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "FAIL $*"
-  failed=$((failed + 1))
-}
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-
-logs=$win_build/install-logs
-rm -rf "$logs"
-mkdir -p "$logs"
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/labrena-install.XXXXXX")
-xvfb_pid=
-cleanup() {
-  if [ -d "$scratch/prefix" ]; then
-    WINEPREFIX=$scratch/prefix timeout 30 wineserver -k >/dev/null 2>&1
-    WINEPREFIX=$scratch/prefix timeout 30 wineserver -w >/dev/null 2>&1
-  fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && exit 0
-  echo "logs: $logs"
-  exit 1
-}
+source "$(dirname "$0")/../wine/session.sh" "$win_build/install-logs" \
+  labrena-install
 same_tree() {  # same_tree NAME A B: byte-identical folders
   mkdir -p "$2" "$3"
   diff -r "$2" "$3" >"$logs/diff.log" 2>&1
@@ -175,49 +138,7 @@ check "the .tar.gz holds the .deb's program, data files and manual page" \
 
 # --- Xvfb and a fresh Wine prefix -----------------------------------------
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-  3>"$scratch/display" >"$logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do
-  [ -s "$scratch/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$scratch/display" ]; then
-  fail "Xvfb starts"
-  finish
-fi
-export DISPLAY=:$(head -n 1 "$scratch/display")
-
-export WINEPREFIX=$scratch/prefix
-export WINEARCH=win64
-export WINEDEBUG=-all
-# No Mono or Gecko prompts; no menu entries of the host for the shortcut.
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-timeout --kill-after=10 300 wineboot --init >"$logs/wineboot.log" 2>&1
-timeout 120 wineserver -w
-if ! timeout --kill-after=10 60 wine cmd /c echo wine-ok 2>>"$logs/wineboot.log" |
-    grep -q wine-ok; then
-  fail "Wine runs in a fresh prefix"
-  finish
-fi
-pass "Wine runs in a fresh prefix"
-wine_reg() {  # wine_reg ARGS...: reg.exe of the prefix
-  timeout --kill-after=10 60 wine reg "$@" 2>>"$logs/wineboot.log" |
-    tr -d '\r'
-}
-# No window manager: Wine places and frames the windows itself.
-wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-  >/dev/null
-set_wine_temp() {
-  mkdir -p "$1"
-  local path
-  path=$(winepath -w "$1" 2>/dev/null)
-  wine_reg add 'HKCU\Environment' /v TEMP /t REG_SZ /d "$path" /f >/dev/null
-  wine_reg add 'HKCU\Environment' /v TMP /t REG_SZ /d "$path" /f >/dev/null
-}
-# Ends when every program of the prefix has ended.
-wine_idle() { timeout 120 wineserver -w; }
+start_wine
 
 drive_c=$WINEPREFIX/drive_c
 program_files=$drive_c/Program\ Files

@@ -26,45 +26,7 @@ fi
 win_build=$(cd "$1" && pwd) || exit 2
 linux_build=$(cd "$2" && pwd) || exit 2
 
-passed=0
-failed=0
-pass() {
-  echo "PASS $*"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "FAIL $*"
-  failed=$((failed + 1))
-}
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-
-logs=$win_build/wine-logs
-rm -rf "$logs"
-mkdir -p "$logs"
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/labrena-wine.XXXXXX")
-xvfb_pid=
-cleanup() {
-  if [ -d "$scratch/prefix" ]; then
-    WINEPREFIX=$scratch/prefix timeout 30 wineserver -k >/dev/null 2>&1
-    WINEPREFIX=$scratch/prefix timeout 30 wineserver -w >/dev/null 2>&1
-  fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && exit 0
-  echo "logs: $logs"
-  exit 1
-}
+source "$(dirname "$0")/session.sh" "$win_build/wine-logs" labrena-wine
 
 # --- What the tests need --------------------------------------------------
 
@@ -81,55 +43,7 @@ for tool in wine wineboot wineserver winepath Xvfb import identify; do
 done
 [ "$missing" -eq 0 ] || finish
 
-# --- Xvfb and the Wine prefix ---------------------------------------------
-
-# Xvfb picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-  3>"$scratch/display" >"$logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do
-  [ -s "$scratch/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$scratch/display" ]; then
-  fail "Xvfb starts"
-  finish
-fi
-export DISPLAY=:$(head -n 1 "$scratch/display")
-
-export WINEPREFIX=$scratch/prefix
-export WINEARCH=win64
-export WINEDEBUG=-all
-# No Mono or Gecko installer prompts on the first start.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-timeout --kill-after=10 300 wineboot --init >"$logs/wineboot.log" 2>&1
-timeout 120 wineserver -w
-if ! timeout --kill-after=10 60 wine cmd /c echo wine-ok 2>>"$logs/wineboot.log" |
-    grep -q wine-ok; then
-  fail "Wine runs in a fresh prefix"
-  finish
-fi
-pass "Wine runs in a fresh prefix"
-
-winreg() {  # winreg KEY NAME VALUE
-  timeout --kill-after=10 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f \
-    >>"$logs/wineboot.log" 2>&1
-}
-# No window manager runs on the display: Wine places the windows and draws
-# their frames and captions itself, and waits for no manager's answer.
-winreg 'HKCU\Software\Wine\X11 Driver' Managed N
-# Wine takes TEMP and TMP from the registry, not from the environment.
-set_wine_temp() {
-  mkdir -p "$1"
-  local path
-  path=$(winepath -w "$1" 2>/dev/null)
-  winreg 'HKCU\Environment' TEMP "$path"
-  winreg 'HKCU\Environment' TMP "$path"
-}
-winpath() { winepath -w "$1" 2>/dev/null; }
-# Windows programs end their lines with CR LF.
-strip_cr() { sed -i 's/\r$//' "$1"; }
+start_wine
 
 # --- Unit tests -----------------------------------------------------------
 
