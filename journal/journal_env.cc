@@ -48,6 +48,14 @@ JournalEnv::Kept JournalEnv::KeptOf(const std::string& name) const {
   return Kept::kNothing;
 }
 
+void JournalEnv::SetKept(const std::string& name, Kept kept) {
+  std::string key = Key(name);
+  files_.erase(key);
+  // Only what differs from what the folders tell is kept: a run may touch
+  // tens of thousands of names.
+  if (KeptOf(name) != kept) files_[key] = kept;
+}
+
 bool JournalEnv::Note(JournalEntry::Kind kind, const std::string& name,
                       const std::string& new_name, std::int64_t number) {
   JournalEntry entry;
@@ -61,7 +69,6 @@ bool JournalEnv::Note(JournalEntry::Kind kind, const std::string& name,
 bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
   Kept kept = KeptOf(name);
   if (kept == Kept::kAll) return true;
-  std::string key = Key(name);
   if (!base_.Exists(name)) {
     // A new name of a listed folder is the run's; a name that the run
     // renamed away, or that the listing holds, needs its own entry: the
@@ -71,7 +78,7 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
          !Note(JournalEntry::Kind::kCreated, name))) {
       return false;
     }
-    files_[key] = Kept::kAll;
+    SetKept(name, Kept::kAll);
     return true;
   }
   // A folder, or a file the system will refuse to write: nothing changes.
@@ -83,7 +90,7 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
         !Note(JournalEntry::Kind::kAppended, name, "", size)) {
       return false;
     }
-    files_[key] = Kept::kLength;
+    SetKept(name, Kept::kLength);
     return true;
   }
   std::int64_t copy = 0;
@@ -91,7 +98,7 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
       !Note(JournalEntry::Kind::kSaved, base_.StoredName(name), "", copy)) {
     return false;
   }
-  files_[key] = Kept::kAll;
+  SetKept(name, Kept::kAll);
   return true;
 }
 
@@ -150,11 +157,11 @@ void JournalEnv::Renamed(const std::string& from, const std::string& to) {
     }
     folders_[to_key] = made;
     // A folder made again under the old name needs its own entry.
-    files_[from_key] = Kept::kNothing;
+    SetKept(from, Kept::kNothing);
     return;
   }
-  files_[to_key] = KeptOf(from);
-  files_[from_key] = Kept::kNothing;
+  SetKept(to, KeptOf(from));
+  SetKept(from, Kept::kNothing);
 }
 
 int JournalEnv::Rename(const std::string& from, const std::string& to) {

@@ -69,6 +69,7 @@ class JournalEnv : public Env {
   // The key of a name: separators as backslashes, letters upper-cased.
   static std::string Key(const std::string& name);
   Kept KeptOf(const std::string& name) const;
+  void SetKept(const std::string& name, Kept kept);
   // Journals a file's state before it is written in the given mode; false
   // when the entry could not be written.
   bool BeforeWrite(const std::string& name, OpenMode mode);
