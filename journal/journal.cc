@@ -195,6 +195,17 @@ std::string EntryFields(const JournalEntry& entry) {
 
 }  // namespace
 
+int CopyStaged(Env& env, const std::string& from, const std::string& to) {
+  std::string staged = to + kStagingSuffix;
+  if (!RemoveIfThere(env, staged)) return EIO;
+  int copied = env.IsDirectory(from) ? CopyTree(env, from, staged)
+               : env.CopyFile(from, staged, true) ? 0
+                                                  : EIO;
+  if (copied == 0) copied = env.Rename(staged, to);
+  if (copied != 0) RemoveIfThere(env, staged);
+  return copied;
+}
+
 std::string JournalLine(const JournalEntry& entry) {
   return Line(EntryFields(entry));
 }
@@ -360,19 +371,18 @@ bool Journal::UndoEntry(Env& data_env, const JournalEntry& entry) {
       if (!env.Exists(entry.new_name) || env.Exists(name)) return true;
       return env.Rename(entry.new_name, name) == 0;
     case JournalEntry::Kind::kMoved: {
-      // The target exists only when whole; the source is removed only once
-      // the target is whole. With both there, the source is the one kept.
+      // The target exists only when whole; the source may be half removed
+      // (a folder), so the target is the one kept.
       const std::string& target = entry.new_name;
-      std::string staged = name + kStagingSuffix;
+      std::string discard = target + kDiscardSuffix;
       if (!RemoveIfThere(env, target + kStagingSuffix) ||
-          !RemoveIfThere(env, staged)) {
+          !RemoveIfThere(env, name + kStagingSuffix) ||
+          !RemoveIfThere(env, discard)) {
         return false;
       }
       if (!env.Exists(target)) return true;
-      if (env.Exists(name)) return RemoveIfThere(env, target);
-      if (env.IsDirectory(target)) return env.Move(target, name) == 0;
-      return env.CopyFile(target, staged, true) &&
-             env.Rename(staged, name) == 0 && RemoveIfThere(env, target);
+      return RemoveIfThere(env, name) && CopyStaged(env, target, name) == 0 &&
+             env.Rename(target, discard) == 0 && RemoveIfThere(env, discard);
     }
     case JournalEntry::Kind::kRemovedDir:
       return env.IsDirectory(name) || env.MakeDir(name) == 0;

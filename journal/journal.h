@@ -47,6 +47,14 @@ struct JournalEntry {
 // a file before the copy takes the target's name: the target exists only
 // when whole.
 inline constexpr const char* kStagingSuffix = "~lbj";
+// The suffix under which the undo of such a move puts the target aside
+// before removing it, so that a removal cut short leaves no half target.
+inline constexpr const char* kDiscardSuffix = "~lbd";
+
+// Copies a file, or a folder with everything below it, under the name
+// to + kStagingSuffix, flushed, and then renames the copy to `to`: `to`
+// exists only when whole. 0 on success; on failure no copy is left.
+int CopyStaged(Env& env, const std::string& from, const std::string& to);
 
 class Journal {
  public:

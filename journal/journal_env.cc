@@ -186,27 +186,12 @@ int JournalEnv::Move(const std::string& from, const std::string& to) {
   if (!Note(JournalEntry::Kind::kMoved, base_.StoredName(from), to)) {
     return EIO;
   }
-  if (folder) {
-    int moved = base_.Move(from, to);
-    if (moved == 0) Renamed(from, to);
-    return moved;
-  }
-  return MoveFile(from, to);
-}
-
-int JournalEnv::MoveFile(const std::string& from, const std::string& to) {
-  std::string staged = to + kStagingSuffix;
-  if (base_.Exists(staged) && base_.Remove(staged) != 0) return EIO;
-  if (!base_.CopyFile(from, staged, true)) {
-    if (base_.Exists(staged)) base_.Remove(staged);
-    return EIO;
-  }
-  if (int renamed = base_.Rename(staged, to)) {
-    base_.Remove(staged);
-    return renamed;
-  }
-  if (int removed = base_.Remove(from)) {
-    base_.Remove(to);
+  if (int copied = CopyStaged(base_, from, to)) return copied;
+  // A file that cannot be removed stays whole where it was; a folder half
+  // removed stays whole at the target, and the undo takes it from there.
+  int removed = folder ? RemoveTree(base_, from) : base_.Remove(from);
+  if (removed != 0) {
+    if (!folder) base_.Remove(to);
     return removed;
   }
   Renamed(from, to);

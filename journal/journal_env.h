@@ -80,9 +80,6 @@ class JournalEnv : public Env {
   bool ListFolderOf(const std::string& name);
   // A rename done: the target holds what the source held.
   void Renamed(const std::string& from, const std::string& to);
-  // A move to another file system, by a copy that takes the target's name
-  // only when whole.
-  int MoveFile(const std::string& from, const std::string& to);
 
   Env& base_;
   Journal& journal_;

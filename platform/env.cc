@@ -8,7 +8,8 @@ namespace {
 constexpr int kEveryEntry = kAttrReadOnly | kAttrHidden | kAttrSystem |
                             kAttrSubdir | kAttrArchive;
 
-// Copies a folder and everything below it; 0 when every file was copied.
+}  // namespace
+
 int CopyTree(Env& env, const std::string& from, const std::string& to) {
   if (int made = env.MakeDir(to)) return made;
   for (const DirEntry& entry : env.List(from + "\\*", kEveryEntry)) {
@@ -22,8 +23,6 @@ int CopyTree(Env& env, const std::string& from, const std::string& to) {
   }
   return 0;
 }
-
-}  // namespace
 
 std::string WithLastComponent(const std::string& name,
                               const std::string& last) {

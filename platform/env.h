@@ -144,6 +144,9 @@ class Env {
 // A name with its last component replaced by last.
 std::string WithLastComponent(const std::string& name, const std::string& last);
 
+// Copies a folder and everything below it (each file flushed); 0 when every
+// file was copied.
+int CopyTree(Env& env, const std::string& from, const std::string& to);
 // Removes a folder and everything below it, read-only files too; 0 when all
 // of it is gone.
 int RemoveTree(Env& env, const std::string& folder);

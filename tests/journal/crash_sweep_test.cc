@@ -22,9 +22,9 @@ namespace {
 using Files = std::map<std::string, std::string>;
 
 #ifdef _WIN32
-constexpr int kPoints = 20;  // file calls are slow under Wine
+constexpr int kPoints = 10;  // file calls are slow under Wine
 #else
-constexpr int kPoints = 100;
+constexpr int kPoints = 60;
 #endif
 
 struct Folders {
@@ -33,17 +33,21 @@ struct Folders {
   bool operator==(const Folders&) const = default;
 };
 
-// The Env of a new process on a scratch folder (flushes skipped).
+// The Env of a new process on a scratch folder (flushes skipped; the
+// temporary folder on another file system or not).
 struct Fresh {
-  explicit Fresh(ScratchFolder& s)
+  Fresh(ScratchFolder& s, bool other_file_system)
       : system(NewSystemEnv(s.data(), s.temp())), env(*system) {
     env.SkipSyncs(true);
+    env.SetOtherFileSystem(other_file_system);
   }
   std::unique_ptr<Env> system;
   FaultEnv env;
 };
 
-class CrashSweepTest : public ::testing::Test {
+// With the temporary folder, where the run retires old files, on the data
+// folder's file system or on another.
+class CrashSweepTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     sample::SampleOptions options;
@@ -55,7 +59,6 @@ class CrashSweepTest : public ::testing::Test {
     model_ = sample::BuildSampleFolder(options);
     ScratchFolder s;
     Write(s);
-    s.faults().SkipSyncs(true);
     before_ = Snapshot(s);
     int start = s.faults().operations();
     ASSERT_TRUE(Run(s, s.faults(), s.ui()));
@@ -67,6 +70,7 @@ class CrashSweepTest : public ::testing::Test {
   void Write(ScratchFolder& s) {
     std::string error;
     ASSERT_TRUE(sample::WriteSampleFolder(model_, s.data(), &error)) << error;
+    s.faults().SetOtherFileSystem(GetParam());
   }
 
   // The journal lives in the temporary folder here, beside the retirement
@@ -128,35 +132,34 @@ class CrashSweepTest : public ::testing::Test {
   int operations_ = 0;
 };
 
-TEST_F(CrashSweepTest, AStoppedRunIsUndoneAndTheNextGivesOneRunsBytes) {
+TEST_P(CrashSweepTest, AStoppedRunIsUndoneAndTheNextGivesOneRunsBytes) {
   ASSERT_GT(operations_, 100);
   int step = std::max(1, operations_ / kPoints);
   int recovered = 0;
-  for (int n = 1; n <= operations_ + 1; n += step) {
+  int stops = 0;
+  for (int n = 1; n <= operations_ + 1; n += step, ++stops) {
     ScratchFolder s;
     Write(s);
-    s.faults().SkipSyncs(true);
     s.faults().CrashAt(n);
     Run(s, s.faults(), s.ui());
 
     // A new process: its own Env, nothing known of the last one.
-    Fresh fresh(s);
+    Fresh fresh(s, GetParam());
     FakeUi ui;
     ASSERT_TRUE(Run(s, fresh.env, ui)) << "at operation " << n;
     EXPECT_FALSE(ErrorShown(ui)) << "at operation " << n;
     recovered += !ui.boxes().empty();
     ExpectFolders(Snapshot(s), clean_, n);
   }
-  EXPECT_GT(recovered, kPoints / 2);
+  EXPECT_GT(recovered, stops / 2);
 }
 
-TEST_F(CrashSweepTest, AFailedRunIsUndoneToTheFolderBeforeIt) {
+TEST_P(CrashSweepTest, AFailedRunIsUndoneToTheFolderBeforeIt) {
   int step = std::max(1, operations_ / kPoints);
   int told = 0;
   for (int n = 1; n <= operations_; n += step) {
     ScratchFolder s;
     Write(s);
-    s.faults().SkipSyncs(true);
     s.faults().FailNthOperation(n);
     bool ran = Run(s, s.faults(), s.ui());
     told += ErrorShown(s.ui());
@@ -166,7 +169,7 @@ TEST_F(CrashSweepTest, AFailedRunIsUndoneToTheFolderBeforeIt) {
       continue;
     }
 
-    Fresh fresh(s);
+    Fresh fresh(s, GetParam());
     JournalHome home = HomeIn(s, fresh.env);
     FakeUi ui;
     ASSERT_EQ(UndoLastConversion(fresh.env, home, ui), UndoResult::kUndone)
@@ -180,14 +183,13 @@ TEST_F(CrashSweepTest, AFailedRunIsUndoneToTheFolderBeforeIt) {
   EXPECT_GT(told, 0);
 }
 
-TEST_F(CrashSweepTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
+TEST_P(CrashSweepTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
   ScratchFolder s;
   Write(s);
-  s.faults().SkipSyncs(true);
   ASSERT_TRUE(Run(s, s.faults(), s.ui()));
   for (int n = 1;; n += 7) {
     // Each attempt stops a little later, until one gets through.
-    Fresh fresh(s);
+    Fresh fresh(s, GetParam());
     fresh.env.CrashAt(n);
     JournalHome home = HomeIn(s, fresh.env);
     FakeUi ui;
@@ -196,6 +198,8 @@ TEST_F(CrashSweepTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
   }
   ExpectFolders(Snapshot(s), before_, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(RetirementFolder, CrashSweepTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace labrena
