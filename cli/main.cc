@@ -166,8 +166,13 @@ int Convert(const Options& options) {
     return ui.error_shown() ? kExitErrorShown : kExitOk;
   }
   JournalHome home = JournalHomeOf(data);
+  // The report is kept in the journal, shown at a terminal and written for
+  // --report; a run that needs it for none of these goes without it.
+  const bool reported =
+      journal_on || ui.at_terminal() || !report_file.empty();
   JournaledRun run{*env, home, ui, journal_on, steps,
-                   [&ui](int step) { ui.ShowProgress(step); }, &report};
+                   [&ui](int step) { ui.ShowProgress(step); },
+                   reported ? &report : nullptr};
   if (!RunJournaled(run)) return kExitErrorShown;
   // The summary is for a person at a terminal; scripts take --report.
   if (ui.at_terminal()) {

@@ -31,10 +31,11 @@ JournalEnv::Kept JournalEnv::KeptOf(const std::string& name) const {
   std::string key = Key(name);
   auto file = files_.find(key);
   if (file != files_.end()) return file->second;
+  // A name its listed folder did not hold is the run's.
   std::size_t last = key.rfind('\\');
-  auto listed = listed_.find(last == std::string::npos ? "" : key.substr(0, last));
-  if (listed != listed_.end() &&
-      !listed->second.count(key.substr(last == std::string::npos ? 0 : last + 1))) {
+  std::size_t start = last == std::string::npos ? 0 : last + 1;
+  auto listed = listed_.find(start == 0 ? "" : key.substr(0, last));
+  if (listed != listed_.end() && !listed->second.count(key.substr(start))) {
     return Kept::kAll;
   }
   // The nearest folder the journal knows decides.
