@@ -5,6 +5,8 @@
 #   - the dialog program, driven by labrena-gui-driver.exe: a conversion of a
 #     generated old-version folder pressed twice (the receipt stage's
 #     progress on the status line), a fourth step that meets a fatal error,
+#     a conversion that was cut off (the dialog undoes it, says so and
+#     converts again to the same bytes),
 #     and the start-up folder rules (drives A: and C:, the 99-character
 #     folder line);
 #   - labrena-conv.exe against the Linux labrena-conv on the same folder:
@@ -15,8 +17,9 @@
 # Prints PASS or FAIL per check, then "N passed, N failed". Exits 1 when any
 # check failed, also when the Windows build or Wine does not work. Leaves
 # screenshots in BUILD_WIN: dialog.png (the dialog as it opens),
-# dialog-receipts.png (during the receipt stage) and dialog-fatal.png (the
-# fatal error's box), and the logs in BUILD_WIN/wine-logs/.
+# dialog-receipts.png (during the receipt stage), dialog-fatal.png (the
+# fatal error's box) and dialog-recovery.png (the box of a conversion that
+# was cut off and undone), and the logs in BUILD_WIN/wine-logs/.
 set -uo pipefail
 
 if [ $# -ne 2 ]; then
@@ -241,6 +244,19 @@ if [ -x "$linux_cli" ]; then
     "$cli_dir/twice/data" "$gui_dir/data"
   same_tree "dialog and command line: retired files byte-identical" \
     "$cli_dir/twice/temp/Nelk/Labrena" "$gui_dir/temp/Nelk/Labrena"
+
+  # The Windows command line's conversion made to look cut off (its journal
+  # without the finish mark): the dialog undoes it, says so, and converts
+  # again to the same bytes.
+  sed -i '/^END /d' "$cli_dir/wine/data.labrena-journal/JOURNAL.LOG"
+  set_wine_temp "$cli_dir/wine/temp"
+  run_driver_shots "$logs/gui-recover.log" "$cli_dir/shots" recover \
+    "$(winpath "$gui")" "$(winpath "$cli_dir/wine/data")"
+  check_screenshot dialog-recovery "the box of the undone conversion"
+  same_tree "dialog after a cut-off conversion: data folder as one run's" \
+    "$cli_dir/linux/data" "$cli_dir/wine/data"
+  same_tree "dialog after a cut-off conversion: retired files as one run's" \
+    "$cli_dir/linux/temp/Nelk/Labrena" "$cli_dir/wine/temp/Nelk/Labrena"
 else
   fail "Linux build: $linux_cli missing"
 fi

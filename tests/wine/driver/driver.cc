@@ -64,6 +64,11 @@ const std::wstring kFatalText =
     L"limites.\nA convers\u00E3o n\u00E3o ser\u00E1 feita.\nEntre em contato "
     L"com o suporte t\u00E9cnico.";
 
+const std::wstring kRecoveredText =
+    L"A \u00FAltima convers\u00E3o foi interrompida antes do fim e foi "
+    L"desfeita: os arquivos voltaram a ser como eram antes dela.\n"
+    L"A convers\u00E3o ser\u00E1 feita agora.";
+
 int failures = 0;
 
 std::string Utf8(const std::wstring& text) {
@@ -561,6 +566,37 @@ int Fatal(const std::wstring& exe, const std::wstring& folder,
   return failures == 0 ? 0 : 1;
 }
 
+// A conversion that was cut off: pressing the button first undoes it and
+// says so in one box, then converts, and the final box follows.
+int Recover(const std::wstring& exe, const std::wstring& folder,
+            const std::wstring& shots) {
+  Gui gui;
+  if (!Check(gui.Start(exe, folder), "recover: gui starts")) return 1;
+  HWND dialog = WaitForDialog(gui.pi(), true, kStartTimeoutMs);
+  if (!Check(dialog != nullptr, "recover: dialog opens")) return 1;
+  PostMessageW(GetDlgItem(dialog, kConvert), BM_CLICK, 0, 0);
+  HWND box = WaitForBox(gui, kRecoveredText, "recover");
+  if (!Check(box != nullptr, "recover: box of the undone conversion shown",
+             "none within the time limit")) {
+    return 1;
+  }
+  std::wstring title = TextOf(box);
+  Check(title == kFinalTitle, "recover: box title", Quoted(title));
+  if (!shots.empty()) {
+    WaitFor(kStepTimeoutMs, [&] { return Painted(box) && Painted(dialog); });
+    Screenshot(shots, L"dialog-recovery");
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  HWND final_box = WaitForBox(gui, kFinalText, "recover");
+  if (!Check(final_box != nullptr, "recover: final message box shown",
+             "none within the time limit")) {
+    return 1;
+  }
+  PostMessageW(final_box, WM_COMMAND, IDOK, 0);
+  CheckExit(gui, dialog, "recover: closes with exit code 0");
+  return failures == 0 ? 0 : 1;
+}
+
 int Folder(const std::wstring& exe, const std::wstring& start,
            const std::wstring& expected, const std::string& name) {
   Gui gui;
@@ -578,6 +614,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: labrena-gui-driver convert GUI DIR [SHOTS]\n"
                "       labrena-gui-driver fatal GUI DIR [SHOTS]\n"
+               "       labrena-gui-driver recover GUI DIR [SHOTS]\n"
                "       labrena-gui-driver folder NAME GUI START EXPECTED\n");
   return 2;
 }
@@ -591,11 +628,11 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::wstring> args;
   for (int i = 1; argv && i < argc; ++i) args.push_back(argv[i]);
-  if ((args.size() == 3 || args.size() == 4) &&
-      (args[0] == L"convert" || args[0] == L"fatal")) {
+  if (args.size() == 3 || args.size() == 4) {
     std::wstring shots = args.size() == 4 ? args[3] : L"";
-    return args[0] == L"convert" ? labrena::Convert(args[1], args[2], shots)
-                                 : labrena::Fatal(args[1], args[2], shots);
+    if (args[0] == L"convert") return labrena::Convert(args[1], args[2], shots);
+    if (args[0] == L"fatal") return labrena::Fatal(args[1], args[2], shots);
+    if (args[0] == L"recover") return labrena::Recover(args[1], args[2], shots);
   }
   if (args.size() == 5 && args[0] == L"folder") {
     std::wstring expected = args[4] == L"-" ? L"" : args[4];
