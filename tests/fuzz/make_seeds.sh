@@ -40,7 +40,8 @@ convert() {
     >/dev/null 2>&1 || [ $? -eq 1 ]
 }
 
-for target in step1_fuzz step2_fuzz step36_fuzz step4_fuzz step5_fuzz run_fuzz; do
+for target in step1_fuzz step2_fuzz step36_fuzz step4_fuzz step5_fuzz run_fuzz \
+    journal_fuzz; do
   mkdir -p "$out/$target"
 done
 
@@ -92,4 +93,10 @@ for seed in 1 2; do
     "$old/F308.DAT" "$old/F309.DAT" "$old/C04B.DAT" \
     "$(pick 1 "$old"/Temp/*.TMP)" "$old/CONFIGA.DAT" "$old/sind.dat" \
     >"$out/run_fuzz/sample$seed"
+
+  # The journals the conversions above kept beside their folders.
+  for step in one two three four; do
+    cp "$work/$step$seed.labrena-journal/JOURNAL.LOG" \
+      "$out/journal_fuzz/$step$seed"
+  done
 done
