@@ -336,6 +336,13 @@ bool Journal::Undo(Env& data_env, std::string* failed) {
     return false;
   }
   log_ = env_.Open(log, OpenMode::kUpdate);
+  // The entries name files as the folder spelled them: a file goes back
+  // under its own name, also beside a case twin.
+  struct Literal {
+    explicit Literal(Env& env) : env(env) { env.SetLiteralNames(true); }
+    ~Literal() { env.SetLiteralNames(false); }
+    Env& env;
+  } literal(data_env);
   for (std::size_t left = entries_.size() - undone_; left > 0; --left) {
     const JournalEntry& entry = entries_[left - 1];
     if (!UndoEntry(data_env, entry)) {

@@ -88,7 +88,8 @@ bool JournalEnv::BeforeWrite(const std::string& name, OpenMode mode) {
     if (kept == Kept::kLength) return true;
     std::int64_t size = 0;
     if (!base_.FileSize(name, &size) ||
-        !Note(JournalEntry::Kind::kAppended, name, "", size)) {
+        !Note(JournalEntry::Kind::kAppended, base_.StoredName(name), "",
+              size)) {
       return false;
     }
     SetKept(name, Kept::kLength);
@@ -135,7 +136,7 @@ std::unique_ptr<OsFile> JournalEnv::Open(const std::string& name,
 bool JournalEnv::MakeWritable(const std::string& name) {
   if (KeptOf(name) != Kept::kAll && base_.Exists(name) &&
       !base_.IsWritable(name) &&
-      !Note(JournalEntry::Kind::kMadeWritable, name)) {
+      !Note(JournalEntry::Kind::kMadeWritable, base_.StoredName(name))) {
     return false;
   }
   return base_.MakeWritable(name);

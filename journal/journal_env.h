@@ -50,6 +50,7 @@ class JournalEnv : public Env {
   std::string StoredName(const std::string& name) override {
     return base_.StoredName(name);
   }
+  void SetLiteralNames(bool on) override { base_.SetLiteralNames(on); }
   bool OpenDenyWrite(const std::string& name) override {
     return base_.OpenDenyWrite(name);
   }

@@ -32,6 +32,7 @@ class WatchEnv : public Env {
   std::string StoredName(const std::string& name) override {
     return base_.StoredName(name);
   }
+  void SetLiteralNames(bool on) override { base_.SetLiteralNames(on); }
   // The attribute is no change of content: not noted.
   bool MakeWritable(const std::string& name) override {
     return base_.MakeWritable(name);

@@ -63,6 +63,7 @@ class CountingEnv : public Env {
   std::string StoredName(const std::string& name) override {
     return base_.StoredName(name);
   }
+  void SetLiteralNames(bool on) override { base_.SetLiteralNames(on); }
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Truncate(const std::string& name, std::int64_t size) override;

@@ -88,6 +88,11 @@ class Env {
   // file "Ptra00.txt" that the name "PTRA00.TXT" stands for); the name
   // itself when nothing of that name exists.
   virtual std::string StoredName(const std::string& name) { return name; }
+  // With on, the last component of every name is taken as spelled, never
+  // for a name that differs only in case (the undo of a conversion puts a
+  // file back beside its case twin). Only a case-sensitive file system
+  // needs it.
+  virtual void SetLiteralNames(bool /*on*/) {}
   // Makes an existing file read-only again (undoing MakeWritable); false
   // when it is missing or the Env cannot.
   virtual bool MakeReadOnly(const std::string& /*name*/) { return false; }

@@ -66,6 +66,7 @@ class FaultEnv : public Env {
   std::string StoredName(const std::string& name) override {
     return base_.StoredName(name);
   }
+  void SetLiteralNames(bool on) override { base_.SetLiteralNames(on); }
   bool FileSize(const std::string& name, std::int64_t* size) override {
     return base_.FileSize(name, size);
   }

@@ -294,8 +294,15 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
       if (it != listing->end()) spellings = &it->second;
     }
     entry = nullptr;
+    auto chosen = spellings != nullptr ? spellings->begin()
+                                       : Spellings::iterator();
+    if (spellings != nullptr && literal_ && j == path.size()) {
+      // The last component as spelled: a case twin is another name.
+      chosen = spellings->find(part);
+      if (chosen == spellings->end()) spellings = nullptr;
+    }
     if (spellings != nullptr) {
-      auto& [spelling, known] = *spellings->begin();
+      auto& [spelling, known] = *chosen;
       base += "/" + spelling;
       if (known.kind == Kind::kUnknown) {
         // The listing did not tell: asked once.

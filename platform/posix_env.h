@@ -42,6 +42,7 @@ class PosixEnv : public Env {
   bool IsWritable(const std::string& name) override;
   bool MakeWritable(const std::string& name) override;
   bool MakeReadOnly(const std::string& name) override;
+  void SetLiteralNames(bool on) override { literal_ = on; }
   std::string StoredName(const std::string& name) override;
   bool FileSize(const std::string& name, std::int64_t* size) override;
   int Rename(const std::string& from, const std::string& to) override;
@@ -130,6 +131,7 @@ class PosixEnv : public Env {
   // file reuses the size it last asked for while the count stands still.
   std::shared_ptr<std::uint64_t> changes_ =
       std::make_shared<std::uint64_t>(0);
+  bool literal_ = false;
 };
 
 }  // namespace labrena

@@ -201,5 +201,30 @@ TEST_P(CrashSweepTest, AnUndoStoppedHalfwayGoesOnWhereItStopped) {
 
 INSTANTIATE_TEST_SUITE_P(RetirementFolder, CrashSweepTest, ::testing::Bool());
 
+// A damaged folder (case twins, names with backslashes, links, cut records)
+// converted and undone: every file is back under its own name, also one
+// whose case twin stayed.
+TEST(JournaledDamagedFolderTest, UndoGivesBackEveryFileByItsOwnName) {
+  sample::SampleOptions options;
+  options.workers = 5;
+  options.damage = true;
+  sample::SampleFolder model = sample::BuildSampleFolder(options);
+  ScratchFolder s;
+  std::string error;
+  ASSERT_TRUE(sample::WriteSampleFolder(model, s.data(), &error)) << error;
+  s.faults().SkipSyncs(true);
+  Files before = SnapshotOf(s.data());
+  JournalHome home;
+  home.env = &s.faults();
+  home.folder = s.temp() + "journal";
+  ASSERT_TRUE(RunJournaled(JournaledRun{s.faults(), home, s.ui()}));
+  ASSERT_NE(SnapshotOf(s.data()), before);
+  std::unique_ptr<Env> fresh = NewSystemEnv(s.data(), s.temp());
+  home.env = fresh.get();
+  FakeUi ui;
+  ASSERT_EQ(UndoLastConversion(*fresh, home, ui), UndoResult::kUndone);
+  EXPECT_EQ(SnapshotOf(s.data()), before);
+}
+
 }  // namespace
 }  // namespace labrena
