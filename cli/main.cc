@@ -158,7 +158,7 @@ int Convert(const Options& options) {
   ConsoleUi ui(policy, stderr, stdin);
   RunReport report;
   if (dry_run) {
-    DryRunResult dry = DryRun(*env, ui, report, steps);
+    ReportTexts dry = DryRun(*env, ui, report, steps);
     std::fputs(Cp1252ToUtf8(dry.summary).c_str(), stdout);
     if (!report_file.empty() && !WriteReport(report_file, dry.json)) {
       return kExitErrorShown;
@@ -170,17 +170,18 @@ int Convert(const Options& options) {
   // --report; a run that needs it for none of these goes without it.
   const bool reported =
       journal_on || ui.at_terminal() || !report_file.empty();
+  ReportTexts texts;
   JournaledRun run{*env, home, ui, journal_on, steps,
                    [&ui](int step) { ui.ShowProgress(step); },
-                   reported ? &report : nullptr};
+                   reported ? &report : nullptr, &texts};
   if (!RunJournaled(run)) return kExitErrorShown;
   // The summary is for a person at a terminal; scripts take --report.
   if (ui.at_terminal()) {
-    std::fputs(Cp1252ToUtf8(report.Summary(*env)).c_str(), stderr);
+    std::fputs(Cp1252ToUtf8(texts.summary).c_str(), stderr);
   }
   std::printf("%s\n", Cp1252ToUtf8(kFinalMessage).c_str());
   std::fflush(stdout);
-  if (!report_file.empty() && !WriteReport(report_file, report.Json(*env))) {
+  if (!report_file.empty() && !WriteReport(report_file, texts.json)) {
     return kExitErrorShown;
   }
   return ui.error_shown() ? kExitErrorShown : kExitOk;

@@ -379,7 +379,8 @@ std::vector<int> RunReport::StepsWithChanges() const {
   return steps;
 }
 
-std::string RunReport::Summary(Env& env) const {
+std::string RunReport::Summary(
+    const std::vector<FileOutcome>& outcomes) const {
   struct Category {
     FileOutcome::Kind kind;
     const char* title;
@@ -391,7 +392,6 @@ std::string RunReport::Summary(Env& env) const {
       {FileOutcome::Kind::kRetired, "retirados"},
       {FileOutcome::Kind::kDeleted, "apagados"},
   };
-  const std::vector<FileOutcome> outcomes = Outcomes(env);
   std::string out;
   for (const Category& category : kCategories) {
     std::vector<const FileOutcome*> files;
@@ -472,7 +472,7 @@ std::string RunReport::Summary(Env& env) const {
   return out;
 }
 
-std::string RunReport::Json(Env& env) const {
+std::string RunReport::Json(const std::vector<FileOutcome>& outcomes) const {
   std::string out = "{\"version\":1,\n\"steps\":[";
   for (std::size_t i = 0; i < steps_.size(); ++i) {
     const StepTime& s = steps_[i];
@@ -484,7 +484,6 @@ std::string RunReport::Json(Env& env) const {
                   i ? ",\n" : "\n", s.step, seconds, s.changes);
   }
   out += "],\n\"files\":[";
-  const std::vector<FileOutcome> outcomes = Outcomes(env);
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     const FileOutcome& o = outcomes[i];
     out += i ? ",\n" : "\n";

@@ -81,14 +81,16 @@ class RunReport {
   // For the terminal: Windows-1252 text in Portuguese, the files by kind of
   // change (at most a screenful of each), the boxes shown, the time of each
   // step.
-  std::string Summary(Env& env) const;
+  // Both take the outcomes of Outcomes(), which reads every file's size:
+  // asked once for both.
+  std::string Summary(const std::vector<FileOutcome>& outcomes) const;
   // The whole report as UTF-8 JSON:
   // {"version":1,"steps":[{"step":1,"seconds":0.125,"changes":3}],
   //  "files":[{"change":"created","name":..,"new_name":..|null,
   //            "bytes":..|null,"records":..|null,"step":..,
   //            "rewritten":false,"folder":false}],
   //  "messages":[{"title":..,"text":..,"icon":"error","step":..}]}
-  std::string Json(Env& env) const;
+  std::string Json(const std::vector<FileOutcome>& outcomes) const;
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -88,6 +88,11 @@ void RunSteps(Env& env, Ui& ui, const std::vector<int>& steps,
   report->Finished();
 }
 
+ReportTexts TextsOf(const RunReport& report, Env& env) {
+  std::vector<FileOutcome> outcomes = report.Outcomes(env);
+  return {report.Summary(outcomes), report.Json(outcomes)};
+}
+
 // The conversion marks that the steps make, in their order.
 constexpr const char* kConversionTags[] = {"590", "617", "618", "619", "620",
                                            "622", "624", "627", "628"};
@@ -111,6 +116,9 @@ bool RunJournaled(const JournaledRun& run) {
       return false;
     }
     RunSteps(run.data_env, ui, run.steps, run.on_step, run.report);
+    if (run.report && run.texts) {
+      *run.texts = TextsOf(*run.report, run.data_env);
+    }
     return true;
   }
   if (!journal.Start()) {
@@ -121,8 +129,10 @@ bool RunJournaled(const JournaledRun& run) {
   RunSteps(env, ui, run.steps, run.on_step, run.report);
   if (!journal.Finish()) ShowError(ui, Format(kNotClosedText, run.home.path));
   if (run.report) {
-    journal.WriteFile("REPORT.TXT", run.report->Summary(run.data_env));
-    journal.WriteFile("REPORT.JSON", run.report->Json(run.data_env));
+    ReportTexts texts = TextsOf(*run.report, run.data_env);
+    journal.WriteFile("REPORT.TXT", texts.summary);
+    journal.WriteFile("REPORT.JSON", texts.json);
+    if (run.texts) *run.texts = std::move(texts);
   }
   return true;
 }
@@ -133,13 +143,12 @@ Journal::State LookAtJournal(JournalHome& home) {
   return journal.Look();
 }
 
-DryRunResult DryRun(Env& data_env, Ui& ui, RunReport& report,
-                    const std::vector<int>& steps) {
+ReportTexts DryRun(Env& data_env, Ui& ui, RunReport& report,
+                   const std::vector<int>& steps) {
   OverlayEnv overlay(data_env);
   RecordingUi recording(ui, report);
   RunSteps(overlay, recording, steps, nullptr, &report);
-  return {report.Outcomes(overlay), report.Summary(overlay),
-          report.Json(overlay)};
+  return TextsOf(report, overlay);
 }
 
 std::vector<int> StepsWithWork(Env& data_env, Ui& ui) {

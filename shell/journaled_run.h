@@ -18,6 +18,12 @@
 
 namespace labrena {
 
+// A run's report as text: the summary for a person, the JSON for scripts.
+struct ReportTexts {
+  std::string summary;
+  std::string json;
+};
+
 struct JournaledRun {
   Env& data_env;
   JournalHome& home;
@@ -30,6 +36,8 @@ struct JournaledRun {
   // What the run did, when given: the files it changed, the boxes it showed,
   // the time of each step. A journaled run also keeps it in its journal.
   RunReport* report = nullptr;
+  // With a report, its texts once the run is over, when given.
+  ReportTexts* texts = nullptr;
 };
 
 // Runs the conversion. False when it could not start (an interrupted run
@@ -41,19 +49,11 @@ enum class UndoResult { kUndone, kNothing, kFailed };
 // The state of a data folder's journal.
 Journal::State LookAtJournal(JournalHome& home);
 
-// What a dry run found: the net change of each file, and the report's
-// summary and JSON text.
-struct DryRunResult {
-  std::vector<FileOutcome> outcomes;
-  std::string summary;
-  std::string json;
-};
-
 // Runs the conversion against an overlay of the data folder: what it would
 // do goes into the report, and neither the data folder nor the temporary
 // folder changes.
-DryRunResult DryRun(Env& data_env, Ui& ui, RunReport& report,
-                    const std::vector<int>& steps = {});
+ReportTexts DryRun(Env& data_env, Ui& ui, RunReport& report,
+                   const std::vector<int>& steps = {});
 
 // The steps that would leave a file changed, found by a dry run of one step
 // after the other, each one's net changes told apart (none when the whole

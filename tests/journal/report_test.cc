@@ -135,7 +135,7 @@ TEST_F(RunReportTest, SummaryIsShortAndJsonEscapesNames) {
             Answer::kNo);
   report_.Finished();
 
-  std::string summary = report_.Summary(base_);
+  std::string summary = report_.Summary(report_.Outcomes(base_));
   EXPECT_NE(summary.find("Arquivos criados: 31\n"), std::string::npos);
   EXPECT_NE(summary.find("R61\\1000019.DAT: 1 registro\n"), std::string::npos);
   EXPECT_EQ(summary.find("R61\\1000020.DAT"), std::string::npos);
@@ -143,7 +143,7 @@ TEST_F(RunReportTest, SummaryIsShortAndJsonEscapesNames) {
   EXPECT_NE(summary.find("Convers\xE3o: Erro em \"A\"\x01.\n"),
             std::string::npos);
 
-  std::string json = report_.Json(base_);
+  std::string json = report_.Json(report_.Outcomes(base_));
   EXPECT_NE(json.find("{\"change\":\"created\",\"name\":\"R61\\\\A\\\"\xC3\x87"
                       ".DAT\",\"new_name\":null,\"bytes\":1,\"records\":null,"
                       "\"step\":1,"),
