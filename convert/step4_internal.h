@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/context.h"
@@ -75,6 +76,9 @@ struct ReceiptState {
   std::int64_t dependants = 0;  // the dependant counter
   int attempt = 0;              // 1 or 2
   int result = 0;               // 0 nothing converted, 1 converted, 2 error
+  // Files that the first attempt converted whole and left in a state the
+  // second reads as all converted: it passes them by unread.
+  std::unordered_set<std::string> settled;
 };
 
 // The record of one receipt file: its length and where its item block

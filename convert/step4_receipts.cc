@@ -166,10 +166,13 @@ bool IsOldNote(std::string_view folder, const std::string& name) {
 // Converts the records of one open receipt file in place; false when a
 // record could not be converted or the file could not be read or written.
 // The pension beneficiaries of the worker register go to *pensions.
+// *settled tells whether a second reading would find every record converted:
+// the file read whole and clean, and every region written begins as a
+// converted one does.
 bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
                     FileStream* file, const std::string& name,
                     const ReceiptLayout& layout, Outputs* pensions,
-                    bool* old_layout) {
+                    bool* old_layout, bool* settled) {
   const std::int64_t total =
       (file->Size() + layout.length - 1) / layout.length;
   // "Etapa %d/2 - Recibo %s %-10ld", the record number added to the
@@ -181,6 +184,7 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
       static_cast<std::size_t>(layout.block) - kAmountWidth;
   RecordReader reader(file, static_cast<std::size_t>(layout.length));
   bool fits = true;
+  bool reads_converted = true;
   std::int64_t repaired = 0;
   std::string record, region;
   std::vector<std::string> references;
@@ -206,6 +210,11 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
       continue;
     }
     if (reader.repaired() > before) ++repaired;
+    if (region[0] == ' ' ||
+        region.find_first_of(std::string_view("\r\n\x1A", 3)) !=
+            std::string::npos) {
+      reads_converted = false;
+    }
     record.replace(region_at, kReceiptRegion, region);
     WriteBack(file, n * layout.length, record, {{region_at, kReceiptRegion}});
     for (const std::string& reference : references) {
@@ -218,6 +227,7 @@ bool ConvertRecords(Context& ctx, ReceiptState& state, RubricLog& log,
     if (file->error()) return false;
   }
   if (state.attempt == 1) ReportRepaired(ctx, name, repaired);
+  *settled = reads_converted && reader.clean();
   return fits && !reader.failed();
 }
 
@@ -229,13 +239,14 @@ bool ConvertReceiptFile(Context& ctx, ReceiptState& state, RubricLog& log,
                         const std::string& name, const ReceiptLayout& layout) {
   Env& env = ctx.env;
   bool old_layout = false;
+  bool settled = false;
   bool whole = false;
   if (layout.worker_register && state.attempt == 1) {
     Outputs pensions(env, kDependantLength);
     std::int64_t dependants = state.dependants;
     whole = EditInCopy(env, name, [&](FileStream* copy) {
       return ConvertRecords(ctx, state, log, copy, name, layout, &pensions,
-                            &old_layout) &&
+                            &old_layout, &settled) &&
              pensions.Finish();
     });
     if (!whole) {
@@ -246,7 +257,7 @@ bool ConvertReceiptFile(Context& ctx, ReceiptState& state, RubricLog& log,
     File file = OpenUpdate(env, name);
     whole = file &&
             ConvertRecords(ctx, state, log, file.get(), name, layout,
-                           nullptr, &old_layout) &&
+                           nullptr, &old_layout, &settled) &&
             file->Close();
   }
   if (!whole) {
@@ -254,6 +265,7 @@ bool ConvertReceiptFile(Context& ctx, ReceiptState& state, RubricLog& log,
   } else if (old_layout && state.result != 2) {
     state.result = 1;
   }
+  if (whole && settled && state.attempt == 1) state.settled.insert(name);
   return whole;
 }
 
@@ -320,6 +332,7 @@ bool RunReceiptAttempts(Context& ctx, ReceiptState& state, RubricLog& log) {
     state.result = 0;
     std::vector<std::string> failed;
     auto convert = [&](const std::string& name, const ReceiptLayout& layout) {
+      if (state.attempt == 2 && state.settled.count(name)) return;
       if (!ConvertReceiptFile(ctx, state, log, name, layout)) {
         failed.push_back(name);
       }

@@ -39,6 +39,7 @@ bool RecordReader::Next(std::string* record) {
   const char* data = record->data();
   bool clean = !std::memchr(data, '\r', got) && !std::memchr(data, '\n', got) &&
                !std::memchr(data, kEndMark, got);
+  if (!clean || got < length_) clean_ = false;
   bool repaired = false;
   for (std::size_t i = 0; !clean && i < got; ++i) {
     char& c = (*record)[i];

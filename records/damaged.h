@@ -57,6 +57,9 @@ class RecordReader {
   bool failed() const { return file_->error(); }
   // Records in which a line end or an end mark was read as blanks.
   std::int64_t repaired() const { return repaired_; }
+  // True while every record read was whole and held no line end and no end
+  // mark: the bytes read back after an edit in place split the same way.
+  bool clean() const { return clean_; }
 
  private:
   FileStream* file_;
@@ -64,6 +67,7 @@ class RecordReader {
   std::size_t data_length_;  // the characters before the terminator
   DataEnd end_;
   bool done_ = false;
+  bool clean_ = true;
   std::int64_t repaired_ = 0;
 };
 
