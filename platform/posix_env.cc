@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <iterator>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "platform/names.h"
@@ -21,15 +23,24 @@ namespace {
 
 class PosixFile : public OsFile {
  public:
-  // changes: the Env's count of changes to file contents. size, when not
-  // negative, is the file's size as it was opened.
-  PosixFile(int fd, bool append, std::shared_ptr<std::uint64_t> changes,
-            std::int64_t size)
+  using Changes = PosixEnv::Changes;
+  // size, when not negative, is the file's size as it was opened; path its
+  // real path; solo when the file has no other name; link when its name may
+  // be a symbolic link.
+  PosixFile(int fd, bool append, std::shared_ptr<Changes> changes,
+            std::int64_t size, std::string path, bool solo, bool link)
       : fd_(fd),
         append_(append),
+        solo_(solo),
+        link_(link),
         changes_(std::move(changes)),
+        path_(std::move(path)),
         size_(size),
-        size_seen_at_(*changes_) {}
+        size_seen_at_(changes_->sizes),
+        renamed_at_(Renamed()) {
+    ++changes_->open[path_];
+    if (link_) ++changes_->open_links;
+  }
   ~PosixFile() override { Close(); }
 
   // One read: a short count is the end of the file as it is now, and the
@@ -47,36 +58,41 @@ class PosixFile : public OsFile {
   }
 
   bool WriteAt(std::int64_t offset, const char* buf, std::size_t n) override {
-    // When nothing else changed since this file's size was known, its own
-    // write (in place) tells the new size without asking again.
-    bool known = size_ >= 0 && size_seen_at_ == *changes_ && !append_;
-    ++*changes_;
+    const bool known = Known();
+    const std::int64_t end = static_cast<std::int64_t>(n) +
+                             (append_ ? (known ? size_ : 0) : offset);
+    // A write within the file's size changes no size; one that grows a file
+    // that another name may reach makes every size known so far doubtful.
+    if ((!known || end > size_) && !Alone()) ++changes_->sizes;
     std::size_t done = 0;
     while (done < n) {
       ssize_t r = append_ ? write(fd_, buf + done, n - done)
                           : pwrite(fd_, buf + done, n - done,
                                    static_cast<off_t>(offset + done));
       if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) return false;
+      if (r <= 0) {
+        size_ = -1;  // some of it may have been written
+        return false;
+      }
       done += static_cast<std::size_t>(r);
     }
     if (known) {
-      size_ = std::max<std::int64_t>(size_, offset + static_cast<std::int64_t>(n));
-      size_seen_at_ = *changes_;
+      size_ = std::max(size_, end);
+      size_seen_at_ = changes_->sizes;
     }
     return true;
   }
 
   bool Sync() override { return fsync(fd_) == 0; }
 
-  // Asked of the system only when this Env has changed a file since the
-  // size was last known.
+  // Asked of the system only when a file may have grown or been cut since
+  // the size was last known.
   bool Size(std::int64_t* size) override {
-    if (size_ < 0 || size_seen_at_ != *changes_) {
+    if (!Known()) {
       struct stat st;
       if (fstat(fd_, &st) != 0) return false;
       size_ = st.st_size;
-      size_seen_at_ = *changes_;
+      size_seen_at_ = changes_->sizes;
     }
     *size = size_;
     return true;
@@ -86,15 +102,45 @@ class PosixFile : public OsFile {
     if (fd_ < 0) return true;
     int r = close(fd_);
     fd_ = -1;
+    auto it = changes_->open.find(path_);
+    if (it != changes_->open.end() && --it->second == 0) {
+      changes_->open.erase(it);
+      // The last one open on its name leaves the size it knows.
+      if (solo_ && !link_ && Known() && Renamed() == renamed_at_) {
+        changes_->closed[path_] = {size_, size_seen_at_};
+      }
+    }
+    if (link_) --changes_->open_links;
     return r == 0;
   }
 
  private:
+  bool Known() const {
+    return size_ >= 0 && size_seen_at_ == changes_->sizes;
+  }
+  // How often the name was taken from a file open on it.
+  std::uint64_t Renamed() const {
+    auto it = changes_->renamed.find(path_);
+    return it == changes_->renamed.end() ? 0 : it->second;
+  }
+  // A file with no other name, open nowhere else, with no link open that
+  // might lead to it: its writes change no other name's size.
+  bool Alone() const {
+    auto it = changes_->open.find(path_);
+    return solo_ && !link_ && changes_->open_links == 0 &&
+           Renamed() == renamed_at_ &&
+           it != changes_->open.end() && it->second == 1;
+  }
+
   int fd_;
   bool append_;
-  std::shared_ptr<std::uint64_t> changes_;
+  bool solo_;
+  bool link_;
+  std::shared_ptr<Changes> changes_;
+  std::string path_;
   std::int64_t size_;
   std::uint64_t size_seen_at_;
+  std::uint64_t renamed_at_;
 };
 
 std::string Slashes(const std::string& name) {
@@ -159,6 +205,9 @@ PosixEnv::Kind PosixEnv::KindOf(unsigned char dirent_type) {
 PosixEnv::PosixEnv(std::string root, std::string temp)
     : root_(std::move(root)), temp_(std::move(temp)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+  mode_t mask = umask(0);
+  umask(mask);
+  made_mode_ = S_IFREG | (0666 & ~mask);
 }
 
 PosixEnv::Listing* PosixEnv::ListingOf(const std::string& dir) {
@@ -184,6 +233,11 @@ PosixEnv::Listing* PosixEnv::ListingOf(const std::string& dir) {
 }
 
 void PosixEnv::Forget(const std::string& path) {
+  changes_->closed.erase(path);
+  // A file still open under a name that goes is no longer known by it.
+  for (const auto& [open_path, count] : changes_->open) {
+    if (AtOrBelow(open_path, path)) ++changes_->renamed[open_path];
+  }
   auto it = listings_.find(ParentOf(path));
   if (it != listings_.end()) {
     auto entry = it->second.find(UpperAscii(LastOf(path)));
@@ -204,6 +258,7 @@ void PosixEnv::Forget(const std::string& path) {
 }
 
 void PosixEnv::Learn(const std::string& path, Kind kind) {
+  changes_->closed.erase(path);
   auto it = listings_.find(ParentOf(path));
   if (it != listings_.end()) {
     it->second[UpperAscii(LastOf(path))][LastOf(path)] = Entry{kind, 0};
@@ -216,12 +271,42 @@ void PosixEnv::Learn(const std::string& path, Kind kind) {
   links_.clear();
 }
 
+PosixEnv::Entry* PosixEnv::EntryAt(const std::string& path) {
+  auto it = listings_.find(ParentOf(path));
+  if (it == listings_.end()) return nullptr;
+  auto spellings = it->second.find(UpperAscii(LastOf(path)));
+  if (spellings == it->second.end()) return nullptr;
+  auto entry = spellings->second.find(LastOf(path));
+  return entry == spellings->second.end() ? nullptr : &entry->second;
+}
+
 void PosixEnv::ForgetModes() {
   for (auto& [dir, listing] : listings_) {
     for (auto& [upper, spellings] : listing) {
       for (auto& [name, entry] : spellings) entry.mode = 0;
     }
   }
+}
+
+void PosixEnv::Keep(const std::string& path, const struct stat& st,
+                    Entry* entry) {
+  entry->mode = st.st_mode;
+  entry->solo = S_ISREG(st.st_mode) && st.st_nlink == 1;
+  // The size of a file open here may change without a count: the last one
+  // open on it leaves its size when closed.
+  if (S_ISREG(st.st_mode) && changes_->open.count(path) == 0) {
+    entry->size = st.st_size;
+    entry->size_at = changes_->sizes;
+  } else {
+    entry->size = -1;
+  }
+}
+
+void PosixEnv::TakeClosed(const std::string& path, Entry* entry) {
+  auto it = changes_->closed.find(path);
+  if (it == changes_->closed.end()) return;
+  std::tie(entry->size, entry->size_at) = it->second;
+  changes_->closed.erase(it);
 }
 
 std::string PosixEnv::Resolve(const std::string& name) {
@@ -312,7 +397,7 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
           continue;
         }
         known.kind = S_ISLNK(link_st.st_mode) ? Kind::kLink : Kind::kPlain;
-        if (known.kind == Kind::kPlain) known.mode = link_st.st_mode;
+        if (known.kind == Kind::kPlain) Keep(base, link_st, &known);
       }
       if (known.kind == Kind::kLink) {
         follow = true;
@@ -335,6 +420,12 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
     return found;
   }
   if (entry != nullptr || !named) found.maybe_link = false;
+  if (entry != nullptr) TakeClosed(found.path, entry);
+  if (entry != nullptr && entry->size >= 0 &&
+      entry->size_at == changes_->sizes) {
+    found.size = entry->size;
+  }
+  if (entry != nullptr) found.solo = entry->solo;
   if (entry != nullptr && (entry->mode != 0 || !status)) {
     found.exists = true;
     found.mode = entry->mode;
@@ -348,7 +439,11 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
   }
   found.exists = true;
   found.mode = st.st_mode;
-  if (entry != nullptr) entry->mode = st.st_mode;
+  if (entry != nullptr) {
+    Keep(found.path, st, entry);
+    if (entry->size >= 0) found.size = entry->size;
+    found.solo = entry->solo;
+  }
   return found;
 }
 
@@ -441,13 +536,28 @@ std::unique_ptr<OsFile> PosixEnv::OpenFile(const std::string& name,
     }
     if (!found.exists) {
       Learn(found.path, Kind::kPlain);
-    } else if (mode == OpenMode::kWrite) {
-      ++*changes_;  // cut to nothing
+      // What the open made is known without asking.
+      if (Entry* made = EntryAt(found.path)) {
+        made->mode = made_mode_;
+        made->solo = true;
+      }
+    } else if (mode == OpenMode::kWrite &&
+               !(found.solo && !found.maybe_link &&
+                 changes_->open.count(found.path) == 0 &&
+                 changes_->open_links == 0)) {
+      ++changes_->sizes;  // cut to nothing, with another name on it
+    }
+    if (found.exists && mode != OpenMode::kRead) {
+      // Its size is the open file's until it is closed.
+      if (Entry* entry = EntryAt(found.path)) entry->size = -1;
     }
     // A file made or cut by this open holds nothing yet.
-    std::int64_t size = !found.exists || mode == OpenMode::kWrite ? 0 : -1;
+    std::int64_t size =
+        !found.exists || mode == OpenMode::kWrite ? 0 : found.size;
     return std::make_unique<PosixFile>(fd, mode == OpenMode::kAppend,
-                                       changes_, size);
+                                       changes_, size, found.path,
+                                       !found.exists || found.solo,
+                                       found.maybe_link);
   }
   return nullptr;
 }
@@ -495,7 +605,10 @@ bool PosixEnv::ChangeMode(const std::string& name, mode_t add, mode_t clear) {
 
 bool PosixEnv::FileSize(const std::string& name, std::int64_t* size) {
   Found found = Lookup(name, false);
-  // Writes change sizes: they are asked each time.
+  if (found.exists && found.size >= 0) {
+    *size = found.size;
+    return true;
+  }
   struct stat st;
   if (!found.exists || stat(found.path.c_str(), &st) != 0 ||
       S_ISDIR(st.st_mode)) {
@@ -533,7 +646,7 @@ int PosixEnv::Truncate(const std::string& name, std::int64_t size) {
       !StaysInside(found.path, found.maybe_link)) {
     return EACCES;
   }
-  ++*changes_;
+  ++changes_->sizes;
   if (truncate(found.path.c_str(), static_cast<off_t>(size)) != 0) {
     int error = errno ? errno : 1;
     if (error == ENOENT) Forget(found.path);
@@ -614,14 +727,16 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
   // with the status of every entry it looks at. A plain file whose status
   // the last listing knew, and that is a plain file still, keeps it.
   auto known = listings_.find(dir.path);
-  auto known_mode = [&](const std::string& upper, const std::string& name) {
-    if (known == listings_.end()) return mode_t{0};
+  auto known_entry = [&](const std::string& upper,
+                         const std::string& name) -> const Entry* {
+    if (known == listings_.end()) return nullptr;
     auto spellings = known->second.find(upper);
-    if (spellings == known->second.end()) return mode_t{0};
+    if (spellings == known->second.end()) return nullptr;
     auto it = spellings->second.find(name);
-    return it != spellings->second.end() && it->second.kind == Kind::kPlain
-               ? it->second.mode
-               : mode_t{0};
+    return it != spellings->second.end() && it->second.kind == Kind::kPlain &&
+                   it->second.mode != 0
+               ? &it->second
+               : nullptr;
   };
   Listing listing;
   struct dirent* e;
@@ -639,13 +754,19 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
       errno = 0;
       continue;
     }
-    mode_t mode = entry.kind == Kind::kPlain ? known_mode(upper, name) : 0;
+    const Entry* kept =
+        entry.kind == Kind::kPlain ? known_entry(upper, name) : nullptr;
+    mode_t mode = 0;
     struct stat st;
-    if (mode == 0 && stat((dir.path + "/" + name).c_str(), &st) == 0) {
+    if (kept != nullptr) {
+      entry = *kept;
+      mode = entry.mode;
+      TakeClosed(dir.path + "/" + name, &entry);
+    } else if (stat((dir.path + "/" + name).c_str(), &st) == 0) {
       mode = st.st_mode;
+      if (entry.kind == Kind::kPlain) Keep(dir.path + "/" + name, st, &entry);
     }
     if (mode != 0) {
-      if (entry.kind == Kind::kPlain) entry.mode = mode;
       DirEntry found;
       found.name = name;
       found.is_dir = S_ISDIR(mode);

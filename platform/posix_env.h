@@ -4,8 +4,10 @@
 // about does not exist. The Env reads each folder once and answers from that
 // listing, which it keeps right across every change made through it:
 //  - a name the listing does not hold, in any letter case, does not exist;
-//  - the type and permissions of a name, once asked, are kept until the name
-//    is changed through the Env (sizes are asked each time);
+//  - the type, permissions and size of a name, once asked, are kept until
+//    the name is changed through the Env; a size is also forgotten when a
+//    file that another name may reach (a second hard link, a symbolic link)
+//    grows or is cut through the Env;
 //  - a name is created only where nothing is (O_EXCL), and renamed only onto
 //    a free name (RENAME_NOREPLACE), so a name that another program made
 //    since the listing was read is never replaced: the call fails, and the
@@ -24,6 +26,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/env.h"
 
@@ -31,6 +34,26 @@ namespace labrena {
 
 class PosixEnv : public Env {
  public:
+  // What the Env and its open files share of the sizes they know.
+  struct Changes {
+    // Grown or cut files so far: a size known while the count stood still
+    // is known still. Writes that stay within a file's size change none.
+    std::uint64_t sizes = 0;
+    // Open files by path, and those opened through a name that may be a
+    // symbolic link: a file with no other name changes no other size while
+    // it is the only one open on its name and no link is open.
+    std::unordered_map<std::string, int> open;
+    int open_links = 0;
+    // Names taken (renamed or removed) from under files open on them: such
+    // a file is known by its name no more.
+    std::unordered_map<std::string, std::uint64_t> renamed;
+    // The sizes that files with no other name were closed with, until
+    // their names are next asked about: path -> size, and the count it
+    // stood at.
+    std::unordered_map<std::string, std::pair<std::int64_t, std::uint64_t>>
+        closed;
+  };
+
   // root: the data folder; relative names resolve below it. temp, when not
   // empty, is reported as the system's temporary folder instead of $TMPDIR.
   explicit PosixEnv(std::string root, std::string temp = "");
@@ -74,6 +97,12 @@ class PosixEnv : public Env {
     // Its type and permission bits once asked (plain entries only); 0 while
     // not known.
     mode_t mode = 0;
+    // Its size as last asked, while Changes::sizes still stands at size_at;
+    // negative while not known.
+    std::int64_t size = -1;
+    std::uint64_t size_at = 0;
+    // A plain file with no other name (one hard link), or one this Env made.
+    bool solo = false;
   };
   // The names as stored that differ only in case, in byte order.
   using Spellings = std::map<std::string, Entry>;
@@ -85,6 +114,8 @@ class PosixEnv : public Env {
     std::string path;  // the real path; empty for a name that would leave
     bool exists = false;
     mode_t mode = 0;         // when it exists and the status was asked for
+    std::int64_t size = -1;  // when known (plain listed entries only)
+    bool solo = false;       // a plain listed file with no other name
     bool maybe_link = true;  // false when known to be no symbolic link
   };
 
@@ -106,6 +137,13 @@ class PosixEnv : public Env {
   // Permissions changed: through a link or a second hard link, another
   // name's kept mode may have changed too.
   void ForgetModes();
+  // Keeps what a status tells of the plain entry at path.
+  void Keep(const std::string& path, const struct stat& st, Entry* entry);
+  // The listed entry at a real path; nullptr when not listed.
+  Entry* EntryAt(const std::string& path);
+  // Takes the size a file with no other name was closed with into its
+  // entry.
+  void TakeClosed(const std::string& path, Entry* entry);
   // Adds and clears permission bits of an existing name.
   bool ChangeMode(const std::string& name, mode_t add, mode_t clear);
   // Open; with only_new, a name that is taken is not opened (a copy that
@@ -127,11 +165,11 @@ class PosixEnv : public Env {
   std::unordered_map<std::string, std::string> links_;
   // Folders already known to lie inside (true) or outside (false).
   std::unordered_map<std::string, bool> inside_;
-  // Changes to the contents of files made through this Env so far: an open
-  // file reuses the size it last asked for while the count stands still.
-  std::shared_ptr<std::uint64_t> changes_ =
-      std::make_shared<std::uint64_t>(0);
+  std::shared_ptr<Changes> changes_ = std::make_shared<Changes>();
   bool literal_ = false;
+  // The type and permissions of a file that this Env makes (0666 less the
+  // process's umask).
+  mode_t made_mode_ = 0;
 };
 
 }  // namespace labrena

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "platform/names.h"
@@ -280,6 +281,62 @@ TEST(PosixEnvTest, TruncateCutsBack) {
   EXPECT_NE(env.Truncate("R62\\NONE.DAT", 0), 0);
   EXPECT_NE(env.Truncate("R62\\2006.DAT", 0), 0);
   EXPECT_EQ(s.Read("R62/2006.DAT"), "0123456789");
+}
+
+// Sizes are kept across calls, so every way a file can grow or shrink under
+// another name must make the Env ask again.
+TEST(PosixEnvTest, KeptSizesFollowEveryNameOfAFile) {
+  ScratchFolder s;
+  s.Write("A.DAT", "0123");
+  s.Write("LINKED.DAT", "0123");
+  ASSERT_EQ(link((s.data() + "/LINKED.DAT").c_str(),
+                 (s.data() + "/HARD.DAT").c_str()), 0);
+  ASSERT_EQ(symlink("A.DAT", (s.data() + "/SOFT.DAT").c_str()), 0);
+  PosixEnv env(s.data());
+  env.List("*.*", kAttrHidden | kAttrSystem);  // keeps every size
+  auto size_of = [&env](const char* name) {
+    std::int64_t size = -1;
+    EXPECT_TRUE(env.FileSize(name, &size)) << name;
+    return size;
+  };
+  auto grow = [&env](const char* name, const char* bytes, OpenMode mode) {
+    auto file = env.Open(name, mode);
+    ASSERT_TRUE(file) << name;
+    std::int64_t size = 0;
+    ASSERT_TRUE(file->Size(&size));
+    ASSERT_TRUE(file->WriteAt(size, bytes, std::strlen(bytes)));
+    ASSERT_TRUE(file->Close());
+  };
+  // A second hard link, and a symbolic link.
+  grow("HARD.DAT", "45", OpenMode::kUpdate);
+  EXPECT_EQ(size_of("LINKED.DAT"), 6);
+  grow("SOFT.DAT", "456", OpenMode::kAppend);
+  EXPECT_EQ(size_of("A.DAT"), 7);
+  // Two open files on one name: each sees what the other wrote.
+  auto reader = env.Open("A.DAT", OpenMode::kRead);
+  ASSERT_TRUE(reader);
+  std::int64_t size = 0;
+  ASSERT_TRUE(reader->Size(&size));
+  grow("A.DAT", "78", OpenMode::kUpdate);
+  ASSERT_TRUE(reader->Size(&size));
+  EXPECT_EQ(size, 9);
+  reader->Close();
+  // A file renamed while open, and a new one made under its name.
+  auto old = env.Open("A.DAT", OpenMode::kUpdate);
+  ASSERT_TRUE(old);
+  ASSERT_EQ(env.Rename("A.DAT", "B.DAT"), 0);
+  grow("A.DAT", "x", OpenMode::kAppend);
+  ASSERT_TRUE(old->Size(&size));
+  ASSERT_TRUE(old->WriteAt(size, "9", 1));
+  old->Close();
+  EXPECT_EQ(size_of("A.DAT"), 1);
+  EXPECT_EQ(size_of("B.DAT"), 10);
+  // A file made here, grown and then cut by a fresh write.
+  grow("NEW.DAT", "0123456789", OpenMode::kAppend);
+  EXPECT_EQ(size_of("NEW.DAT"), 10);
+  grow("NEW.DAT", "01", OpenMode::kWrite);
+  EXPECT_EQ(size_of("new.dat"), 2);
+  EXPECT_EQ(s.Read("NEW.DAT"), "01");
 }
 
 }  // namespace
