@@ -15,6 +15,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "platform/names.h"
 
@@ -634,8 +635,24 @@ int PosixEnv::Rename(const std::string& from, const std::string& to) {
     Forget(src.path);
   }
   if (renamed != 0) return renamed;
+  // What was known of a plain name, and below a folder, goes along with it.
+  const Entry* known = src.maybe_link ? nullptr : EntryAt(src.path);
+  Entry carried = known != nullptr ? *known : Entry{Kind::kPlain};
+  std::vector<std::pair<std::string, Listing>> below;
+  if (!src.maybe_link) {
+    for (auto& [dir, listing] : listings_) {
+      if (AtOrBelow(dir, src.path)) {
+        below.emplace_back(dst.path + dir.substr(src.path.size()),
+                           std::move(listing));
+      }
+    }
+  }
   Forget(src.path);
   Learn(dst.path, src.maybe_link ? Kind::kUnknown : Kind::kPlain);
+  if (Entry* entry = EntryAt(dst.path); entry != nullptr && !src.maybe_link) {
+    *entry = carried;
+  }
+  for (auto& [dir, listing] : below) listings_[dir] = std::move(listing);
   return 0;
 }
 
