@@ -8,7 +8,7 @@
 
 #include "convert/steps.h"
 #include "fields/numbers.h"
-#include "platform/counting_env.h"
+#include "tests/testing/call_budget.h"
 #include "tests/testing/layout.h"
 #include "tests/testing/scratch.h"
 
@@ -212,8 +212,6 @@ TEST(Step2WorkersTest, WorkerReceiptFiles) {
   EXPECT_EQ(s.Read("R61/2006.DAT"), "existing");
 }
 
-using CallCounts = std::array<std::int64_t, CountingEnv::kKinds>;
-
 // The Env calls of the second step over a folder of n REG\R*.DAT files of
 // two records each.
 CallCounts CallsToConvert(int n) {
@@ -223,41 +221,18 @@ CallCounts CallsToConvert(int n) {
     s.Write(Format("REG/R%07d.DAT", i),
             OldRegRecord(Format("%d", i), "1") + OldRegRecord("0", "2"));
   }
-  CountingEnv env(s.env());
-  FakeUi ui;
-  Context ctx{env, ui};
-  ConvertSecondStep(ctx);
-  EXPECT_TRUE(ui.boxes().empty());
+  CallCounts counts = CountCalls(s, ConvertSecondStep);
   EXPECT_EQ(s.Read(Format("R61/%07d.DAT", n)),
             R61Record(Format("%d", n), "1") + R61Record("0", "2"));
-  CallCounts counts;
-  for (int kind = 0; kind < CountingEnv::kKinds; ++kind) {
-    counts[kind] = env.count(static_cast<CountingEnv::Call>(kind));
-  }
   return counts;
 }
 
 // Each receipt file is opened, read and closed, its R61 file made, written
-// and closed, and it is renamed, with a few questions on the way: folders
-// hold tens of thousands of them, so each call more is felt.
+// and closed, and it is renamed, with a few questions on the way.
 TEST(Step2WorkersTest, EachReceiptFileKeepsToItsBudgetOfCalls) {
-  constexpr std::int64_t kCallsPerFile = 12;
   constexpr int kFew = 2, kMore = 12;
-  CallCounts few = CallsToConvert(kFew);
-  CallCounts more = CallsToConvert(kMore);
-  std::int64_t added = 0;
-  std::string by_kind;
-  for (int kind = 0; kind < CountingEnv::kKinds; ++kind) {
-    std::int64_t calls = more[kind] - few[kind];
-    added += calls;
-    if (calls != 0) {
-      by_kind += Format(" %s %lld", CountingEnv::Name(
-                                        static_cast<CountingEnv::Call>(kind)),
-                        static_cast<long long>(calls));
-    }
-  }
-  EXPECT_LE(added, (kMore - kFew) * kCallsPerFile)
-      << "calls for " << kMore - kFew << " files more:" << by_kind;
+  ExpectCallsPerFile(CallsToConvert(kFew), kFew, CallsToConvert(kMore), kMore,
+                     12);
 }
 
 TEST(Step2WorkersTest, WithoutFolderR61RegFilesStay) {

@@ -8,6 +8,8 @@
 
 #include "convert/step4_internal.h"
 #include "convert/steps.h"
+#include "fields/numbers.h"
+#include "tests/testing/call_budget.h"
 #include "tests/testing/layout.h"
 #include "tests/testing/scratch.h"
 
@@ -293,6 +295,30 @@ TEST(RubricTableTest, DamagedReceiptsAreReadAsBlanks) {
             NewRegion("5,00", {Entry('1', "704", "", "2.00"),
                                Entry('2', "701", "", "1.00")}));
   EXPECT_EQ(converted.substr(701 + 700), " ");
+}
+
+// The Env calls of the fourth step over the rubric folder with n more
+// receipt files of two receipts each.
+CallCounts CallsToConvertReceipts(int n) {
+  ScratchFolder s;
+  RubricFolder folder;
+  folder.Write(s);
+  for (int i = 1; i <= n; ++i) {
+    s.Write(Format("R61/%07d.DAT", i), folder.receipt + folder.receipt);
+  }
+  CallCounts counts = CountCalls(s, ConvertFourthStep);
+  std::string converted = s.Read(Format("R61/%07d.DAT", n));
+  EXPECT_EQ(converted.substr(81, 619), converted.substr(701 + 81, 619));
+  EXPECT_EQ(converted.substr(81, 4), "5,00");
+  return counts;
+}
+
+// A receipt file is opened, read, written and closed once: the second
+// attempt passes by a file that the first converted whole.
+TEST(RubricTableTest, EachReceiptFileKeepsToItsBudgetOfCalls) {
+  constexpr int kFew = 1, kMore = 11;
+  ExpectCallsPerFile(CallsToConvertReceipts(kFew), kFew,
+                     CallsToConvertReceipts(kMore), kMore, 8);
 }
 
 // After a fatal error the step stops with the product's message; once the
