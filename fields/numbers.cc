@@ -37,28 +37,37 @@ double ReadDouble(std::string_view text) {
   text = CText(text);
   bool negative;
   std::size_t i = SkipSpaceAndSign(text, &negative);
-  std::string number;  // "digits.digits", at least one digit on each side
+  // "digits.digits0", at least one digit on each side; built on the stack
+  // unless the text is long.
+  char stack[64];
+  std::string heap;
+  char* number = stack;
+  if (text.size() + 3 > sizeof stack) {
+    heap.resize(text.size() + 3);
+    number = heap.data();
+  }
+  std::size_t length = 0;
   bool any_digit = false;
   bool nonzero_integer = false;
   while (i < text.size() && IsDigit(text[i])) {
     nonzero_integer |= text[i] != '0';
-    number += text[i++];
+    number[length++] = text[i++];
     any_digit = true;
   }
-  if (number.empty()) number.push_back('0');
-  number += '.';
+  if (length == 0) number[length++] = '0';
+  number[length++] = '.';
   if (i < text.size() && text[i] == '.') {
     ++i;
     while (i < text.size() && IsDigit(text[i])) {
-      number += text[i++];
+      number[length++] = text[i++];
       any_digit = true;
     }
   }
   if (!any_digit) return 0.0;  // no conversion: strtod gives 0
-  number += '0';
+  number[length++] = '0';
   double value = 0.0;
-  auto result = std::from_chars(number.data(), number.data() + number.size(),
-                                value, std::chars_format::fixed);
+  auto result = std::from_chars(number, number + length, value,
+                                std::chars_format::fixed);
   if (result.ec == std::errc::result_out_of_range) {
     // strtod's answers: HUGE_VAL on overflow, zero on underflow.
     value = nonzero_integer ? HUGE_VAL : 0.0;
@@ -101,7 +110,13 @@ double ParseAmount(std::string_view text) {
   text = CText(text).substr(0, 30);
   // The rightmost separator is the decimal point, the others are thousands
   // separators; exponent letters are dropped.
-  std::size_t point = text.find_last_of(".,");
+  std::size_t point = std::string_view::npos;
+  for (std::size_t i = text.size(); i-- > 0;) {
+    if (text[i] == '.' || text[i] == ',') {
+      point = i;
+      break;
+    }
+  }
   char number[30];
   std::size_t length = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
