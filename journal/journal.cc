@@ -305,19 +305,28 @@ bool Journal::Start() {
 }
 
 bool Journal::WriteLine(const std::string& fields) {
-  std::string line = Line(fields);
-  if (!log_ || !log_->WriteAt(log_size_, line.data(), line.size()) ||
+  return WriteLines(Line(fields));
+}
+
+bool Journal::WriteLines(const std::string& lines) {
+  if (!log_ || !log_->WriteAt(log_size_, lines.data(), lines.size()) ||
       !log_->Sync()) {
     // A line written in part would garble the lines after it.
     env_.Truncate(PathOf(kLogName), log_size_);
     return false;
   }
-  log_size_ += static_cast<std::int64_t>(line.size());
+  log_size_ += static_cast<std::int64_t>(lines.size());
   return true;
 }
 
 bool Journal::Append(const JournalEntry& entry) {
   return WriteLine(EntryFields(entry));
+}
+
+bool Journal::AppendAll(const std::vector<JournalEntry>& entries) {
+  std::string lines;
+  for (const JournalEntry& entry : entries) lines += Line(EntryFields(entry));
+  return WriteLines(lines);
 }
 
 bool Journal::Save(Env& data_env, const std::string& name,

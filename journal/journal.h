@@ -79,6 +79,9 @@ class Journal {
   // Writes an entry and flushes it to disk; false when it could not be (the
   // change must then not go ahead).
   bool Append(const JournalEntry& entry);
+  // Appends entries with one flush: none of their changes begins before all
+  // of them are on the disk.
+  bool AppendAll(const std::vector<JournalEntry>& entries);
   // Copies a file of data_env into the journal and flushes the copy; its
   // number goes into a kSaved entry. False when the copy failed.
   bool Save(Env& data_env, const std::string& name, std::int64_t* number);
@@ -100,6 +103,8 @@ class Journal {
  private:
   std::string PathOf(const std::string& name) const;
   bool WriteLine(const std::string& fields);
+  // Writes whole lines at the end of the log and flushes them.
+  bool WriteLines(const std::string& lines);
   bool UndoEntry(Env& data_env, const JournalEntry& entry);
 
   Env& env_;

@@ -129,11 +129,15 @@ bool JournalEnv::ListFolderOf(const std::string& name) {
 
 std::unique_ptr<OsFile> JournalEnv::Open(const std::string& name,
                                          OpenMode mode) {
-  if (mode != OpenMode::kRead && !BeforeWrite(name, mode)) return nullptr;
+  if (mode != OpenMode::kRead) {
+    Touch(name);
+    if (!BeforeWrite(name, mode)) return nullptr;
+  }
   return base_.Open(name, mode);
 }
 
 bool JournalEnv::MakeWritable(const std::string& name) {
+  Touch(name);
   if (KeptOf(name) != Kept::kAll && base_.Exists(name) &&
       !base_.IsWritable(name) &&
       !Note(JournalEntry::Kind::kMadeWritable, base_.StoredName(name))) {
@@ -166,12 +170,127 @@ void JournalEnv::Renamed(const std::string& from, const std::string& to) {
   SetKept(from, Kept::kNothing);
 }
 
+bool JournalEnv::Foreseen(const std::string& from, const std::string& to) {
+  auto it = foreseen_.find(Key(from));
+  if (it == foreseen_.end()) return false;
+  bool stands = it->second.to == to &&
+                base_.StoredName(from) == it->second.name &&
+                base_.Exists(from) && !base_.Exists(to);
+  foreseen_targets_.erase(Key(it->second.to));
+  foreseen_.erase(it);
+  return stands;
+}
+
+void JournalEnv::Touch(const std::string& name) {
+  if (foreseen_.empty()) return;
+  const std::string key = Key(name);
+  if (foreseen_folder_.compare(0, key.size(), key) == 0 &&
+      (foreseen_folder_.size() == key.size() ||
+       foreseen_folder_[key.size()] == '\\')) {
+    // The folder itself, or one above it.
+    foreseen_.clear();
+    foreseen_targets_.clear();
+    return;
+  }
+  auto source = foreseen_.find(key);
+  if (source != foreseen_.end()) {
+    foreseen_targets_.erase(Key(source->second.to));
+    foreseen_.erase(source);
+  }
+  auto target = foreseen_targets_.find(key);
+  if (target != foreseen_targets_.end()) {
+    foreseen_.erase(target->second);
+    foreseen_targets_.erase(target);
+  }
+}
+
+namespace {
+
+// A name's folder part (with its separator), stem and extension.
+struct NameParts {
+  std::string folder, stem, extension;
+};
+
+NameParts PartsOf(const std::string& name) {
+  NameParts parts;
+  std::size_t slash = name.find_last_of("\\/");
+  std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  parts.folder = name.substr(0, start);
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot < start) {
+    parts.stem = name.substr(start);
+  } else {
+    parts.stem = name.substr(start, dot - start);
+    parts.extension = name.substr(dot + 1);
+  }
+  return parts;
+}
+
+}  // namespace
+
+bool JournalEnv::NoteRename(const std::string& from, const std::string& to) {
+  JournalEntry own;
+  own.kind = JournalEntry::Kind::kRenamed;
+  own.name = base_.StoredName(from);
+  own.new_name = to;
+  NameParts source = PartsOf(from);
+  NameParts target = PartsOf(to);
+  const std::string folder = source.folder.empty()
+                                 ? ""
+                                 : Key(source.folder.substr(
+                                       0, source.folder.size() - 1));
+  const std::string foresight = folder + '|' + Key(source.extension) + '|' +
+                                Key(target.extension);
+  if (Key(source.folder) != Key(target.folder) ||
+      Key(source.stem) != Key(target.stem) || source.extension.empty() ||
+      target.extension.empty() ||
+      Key(source.extension) == Key(target.extension) ||
+      foresights_.count(foresight) || base_.IsDirectory(from)) {
+    return journal_.Append(own);
+  }
+  // The run goes on with the folder's other files of that extension: their
+  // renames go ahead in the same flush.
+  foresights_.insert(foresight);
+  std::vector<JournalEntry> entries{own};
+  std::map<std::string, Foresight> foreseen;
+  constexpr int kFiles = kAttrReadOnly | kAttrHidden | kAttrSystem |
+                         kAttrArchive;
+  for (const DirEntry& found :
+       base_.List(source.folder + "*." + source.extension, kFiles)) {
+    NameParts parts = PartsOf(found.name);
+    std::string name = source.folder + found.name;
+    std::string renamed =
+        target.folder + parts.stem + "." + target.extension;
+    if (found.is_dir || Key(parts.extension) != Key(source.extension) ||
+        Key(name) == Key(from) || KeptOf(name) == Kept::kAll ||
+        foreseen.count(Key(name)) || base_.Exists(renamed)) {
+      continue;
+    }
+    JournalEntry entry = own;
+    entry.name = base_.StoredName(name);
+    entry.new_name = renamed;
+    entries.push_back(entry);
+    foreseen[Key(name)] = Foresight{entry.name, renamed};
+  }
+  if (!journal_.AppendAll(entries)) return false;
+  foreseen_ = std::move(foreseen);
+  foreseen_targets_.clear();
+  for (const auto& [key, sight] : foreseen_) {
+    foreseen_targets_[Key(sight.to)] = key;
+  }
+  foreseen_folder_ = folder;
+  return true;
+}
+
 int JournalEnv::Rename(const std::string& from, const std::string& to) {
-  // A rename that the system will refuse (no source, a target in the way)
-  // is not journaled: its undo would rename what the run did not.
-  if (base_.Exists(from) && !base_.Exists(to) &&
-      !Note(JournalEntry::Kind::kRenamed, base_.StoredName(from), to)) {
-    return EIO;
+  if (!Foreseen(from, to)) {
+    Touch(from);
+    Touch(to);
+    // A rename that the system will refuse (no source, a target in the
+    // way) is not journaled: its undo would rename what the run did not.
+    if (base_.Exists(from) && !base_.Exists(to) && !NoteRename(from, to)) {
+      return EIO;
+    }
   }
   int renamed = base_.Rename(from, to);
   if (renamed == 0) Renamed(from, to);
@@ -201,16 +320,19 @@ int JournalEnv::Move(const std::string& from, const std::string& to) {
 }
 
 int JournalEnv::Truncate(const std::string& name, std::int64_t size) {
+  Touch(name);
   if (!BeforeWrite(name, OpenMode::kWrite)) return EIO;
   return base_.Truncate(name, size);
 }
 
 int JournalEnv::Remove(const std::string& name) {
+  Touch(name);
   if (base_.Exists(name) && !BeforeWrite(name, OpenMode::kWrite)) return EIO;
   return base_.Remove(name);
 }
 
 int JournalEnv::MakeDir(const std::string& name) {
+  Touch(name);
   if (!base_.Exists(name) && KeptOf(name) != Kept::kAll &&
       !Note(JournalEntry::Kind::kCreated, name)) {
     return EIO;
@@ -221,6 +343,7 @@ int JournalEnv::MakeDir(const std::string& name) {
 }
 
 int JournalEnv::RemoveDir(const std::string& name) {
+  Touch(name);
   auto folder = folders_.find(Key(name));
   bool made = folder != folders_.end() ? folder->second
                                        : KeptOf(name) == Kept::kAll;
@@ -233,6 +356,7 @@ int JournalEnv::RemoveDir(const std::string& name) {
 
 bool JournalEnv::CopyFile(const std::string& from, const std::string& to,
                           bool fail_if_exists) {
+  Touch(to);
   if (!(fail_if_exists && base_.Exists(to)) &&
       !BeforeWrite(to, OpenMode::kWrite)) {
     return false;

@@ -81,6 +81,16 @@ class JournalEnv : public Env {
   bool ListFolderOf(const std::string& name);
   // A rename done: the target holds what the source held.
   void Renamed(const std::string& from, const std::string& to);
+  // Journals a rename, and when it gives a file of a folder another
+  // extension, the same rename of every other such file of the folder, in
+  // one flush; false when the entries could not be written.
+  bool NoteRename(const std::string& from, const std::string& to);
+  // True when the rename was foreseen and still stands as it was journaled;
+  // the foresight is used up either way.
+  bool Foreseen(const std::string& from, const std::string& to);
+  // A change to a name: a rename foreseen of it, to it or below it no
+  // longer holds.
+  void Touch(const std::string& name);
 
   Env& base_;
   Journal& journal_;
@@ -91,6 +101,18 @@ class JournalEnv : public Env {
   // Folders that held files before the run made one in them, by key, with
   // the (upper-cased) names they held then: every other entry is the run's.
   std::map<std::string, std::set<std::string>> listed_;
+  // Renames journaled ahead, in one folder at a time. Where the run never
+  // makes one, its entry undoes nothing: the source is still there. The
+  // source's key -> its name as journaled and the target.
+  struct Foresight {
+    std::string name;
+    std::string to;
+  };
+  std::map<std::string, Foresight> foreseen_;
+  std::map<std::string, std::string> foreseen_targets_;  // target -> source
+  std::string foreseen_folder_;                          // its key
+  // Folders and extensions already foreseen, so as never to twice.
+  std::set<std::string> foresights_;
 };
 
 }  // namespace labrena

@@ -154,5 +154,43 @@ TEST_F(JournalEnvTest, AChangeWhoseEntryCannotBeWrittenDoesNotHappen) {
   EXPECT_TRUE(Entries().empty());
 }
 
+// A rename that gives a file another extension journals the same rename of
+// the folder's other such files ahead, in one flush: those the run then
+// makes need no entry, and the undo renames back only what was renamed,
+// whatever else the run did to those names.
+TEST_F(JournalEnvTest, RenamesJournaledAheadUndoOnlyWhatTheRunDid) {
+  const std::vector<std::string> names = {"R1.DAT", "R2.DAT", "R3.DAT",
+                                          "R4.DAT", "R5.DAT", "R9.DAT",
+                                          "R9.tmp"};
+  for (const std::string& name : names) data_.Put("REG\\" + name, name);
+  ASSERT_EQ(env_.Rename("reg\\R1.dat", "reg\\R1.tmp"), 0);
+  // R2 to R5 go ahead with it; R9.DAT's target is taken.
+  EXPECT_EQ(Entries().size(), 5u);
+  ASSERT_EQ(env_.Rename("reg\\R2.dat", "reg\\R2.tmp"), 0);
+  EXPECT_EQ(Entries().size(), 5u);
+  Write(env_, "REG\\R2.tmp", OpenMode::kUpdate, "changed");
+  Write(env_, "REG\\R3.DAT", OpenMode::kUpdate, "changed");
+  ASSERT_EQ(env_.Rename("reg\\R3.dat", "reg\\R3.tmp"), 0);
+  ASSERT_EQ(env_.Rename("reg\\R4.dat", "reg\\R4.BAK"), 0);
+  ASSERT_NE(env_.Rename("reg\\R9.dat", "reg\\R9.tmp"), 0);
+  ASSERT_EQ(env_.Rename("REG", "OLDREG"), 0);
+  ASSERT_EQ(env_.Rename("OLDREG\\R5.DAT", "OLDREG\\R5.tmp"), 0);
+  // Two copies, the renames of R3, REG and R5 on their own, and R4's with
+  // R5's and R9's to .BAK ahead.
+  EXPECT_EQ(Entries().size(), 13u);
+
+  std::string failed;
+  ASSERT_TRUE(journal_.Look() == Journal::State::kInterrupted);
+  ASSERT_TRUE(journal_.Undo(data_, &failed)) << failed;
+  std::vector<DirEntry> left = data_.List("REG\\*", kAttrSubdir);
+  ASSERT_EQ(left.size(), names.size());
+  for (const std::string& name : names) {
+    std::string bytes;
+    ASSERT_TRUE(data_.Get("REG\\" + name, &bytes)) << name;
+    EXPECT_EQ(bytes, name);
+  }
+  EXPECT_FALSE(data_.Exists("OLDREG"));
+}
+
 }  // namespace
 }  // namespace labrena
