@@ -7,7 +7,13 @@ namespace labrena {
 
 FileStream::FileStream(std::unique_ptr<OsFile> file, OpenMode mode, bool text,
                        std::int64_t size)
-    : file_(std::move(file)), mode_(mode), text_(text), size_(size) {
+    : file_(std::move(file)),
+      mode_(mode),
+      text_(text),
+      size_(size),
+      capacity_(static_cast<std::size_t>(std::clamp<std::int64_t>(
+          size, kLeastBuffer, kMostBuffer))),
+      cache_(new char[capacity_]) {
   if (mode_ == OpenMode::kAppend) pos_ = size_;
 }
 
@@ -21,10 +27,11 @@ bool FileStream::Fill() {
   if (!Flush()) return false;
   if (pos_ >= size_) RefreshSize();
   if (pos_ >= size_) return false;
+  GrowIfSequential();
   cache_start_ = pos_;
   cache_len_ = 0;
   std::size_t got = 0;
-  if (!file_->ReadAt(pos_, cache_.get(), kBufferSize, &got)) {
+  if (!file_->ReadAt(pos_, cache_.get(), capacity_, &got)) {
     error_ = true;
     return false;
   }
@@ -109,10 +116,10 @@ bool FileStream::WriteRaw(const char* data, std::size_t n) {
   std::int64_t cache_end = cache_start_ + static_cast<std::int64_t>(cache_len_);
   bool fits = pos_ >= cache_start_ && pos_ <= cache_end &&
               pos_ + static_cast<std::int64_t>(n) <=
-                  cache_start_ + static_cast<std::int64_t>(kBufferSize);
+                  cache_start_ + static_cast<std::int64_t>(capacity_);
   if (!fits) {
     if (!Flush()) return false;
-    if (n > kBufferSize) {
+    if (n > capacity_) {
       cache_len_ = 0;  // the cache would hold stale bytes
       if (!file_->WriteAt(pos_, data, n)) {
         error_ = true;
@@ -122,6 +129,7 @@ bool FileStream::WriteRaw(const char* data, std::size_t n) {
       size_ = std::max(size_, pos_);
       return true;
     }
+    GrowIfSequential();
     cache_start_ = pos_;
     cache_len_ = 0;
   }
@@ -170,6 +178,17 @@ void FileStream::RefreshSize() {
   // Another open file of the same name may have made the file longer.
   std::int64_t os_size = 0;
   if (file_->Size(&os_size) && os_size > size_) size_ = os_size;
+}
+
+void FileStream::GrowIfSequential() {
+  // A file gone through from one full cache to the next takes fewer calls
+  // with a larger one.
+  if (capacity_ < kMostBuffer && cache_len_ == capacity_ &&
+      pos_ == cache_start_ + static_cast<std::int64_t>(cache_len_)) {
+    capacity_ = std::min(capacity_ * 2, kMostBuffer);
+    cache_.reset(new char[capacity_]);
+    cache_len_ = 0;
+  }
 }
 
 bool FileStream::Flush() {

@@ -21,7 +21,10 @@ namespace labrena {
 class FileStream {
  public:
   static constexpr int kEof = -1;
-  static constexpr std::size_t kBufferSize = 64 * 1024;
+  // The cache: a large file's size up to the most, so that it is read and
+  // written in few calls; never less than the least.
+  static constexpr std::size_t kLeastBuffer = 64 * 1024;
+  static constexpr std::size_t kMostBuffer = 1024 * 1024;
 
   FileStream(std::unique_ptr<OsFile> file, OpenMode mode, bool text,
              std::int64_t size);
@@ -63,6 +66,9 @@ class FileStream {
   bool Fill();
   bool WriteRaw(const char* data, std::size_t n);
   void RefreshSize();
+  // Doubles the cache, up to the most, when the next window follows a full
+  // one.
+  void GrowIfSequential();
   int RawByteAt(std::int64_t offset);
 
   std::unique_ptr<OsFile> file_;
@@ -73,7 +79,8 @@ class FileStream {
   // The cache holds the file's bytes from cache_start_ on; the bytes from
   // dirty_lo_ to dirty_hi_ (file offsets) are not yet written.
   // Not cleared when allocated: only the bytes read or written are used.
-  std::unique_ptr<char[]> cache_{new char[kBufferSize]};
+  std::size_t capacity_;
+  std::unique_ptr<char[]> cache_;
   std::int64_t cache_start_ = 0;
   std::size_t cache_len_ = 0;
   std::int64_t dirty_lo_ = 0, dirty_hi_ = 0;

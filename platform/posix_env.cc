@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_stream.h"
 #include "platform/names.h"
 
 namespace labrena {
@@ -719,7 +720,7 @@ bool PosixEnv::CopyFile(const std::string& from, const std::string& to,
   if (!src) return false;
   auto dst = OpenFile(to, OpenMode::kWrite, fail_if_exists);
   if (!dst) return false;
-  std::vector<char> buf(64 * 1024);
+  std::vector<char> buf(FileStream::kMostBuffer);
   std::int64_t offset = 0;
   for (;;) {
     std::size_t got = 0;

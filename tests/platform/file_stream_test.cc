@@ -75,13 +75,13 @@ TEST(FileStreamTest, AppendGoesToTheEndWhateverThePosition) {
 TEST(FileStreamTest, TextModeAcrossCacheEdge) {
   ScratchFolder s;
   // A CR as the last byte of the cache, its LF the first of the next fill.
-  std::string bytes(FileStream::kBufferSize - 1, 'x');
+  std::string bytes(FileStream::kMostBuffer - 1, 'x');
   bytes += "\r\nyz\r";
   s.Write("T.DAT", bytes);
   File f = OpenText(s.env(), "T.DAT", OpenMode::kRead);
   std::string line;
-  ASSERT_TRUE(f->Gets(&line, FileStream::kBufferSize + 10));
-  EXPECT_EQ(line.size(), FileStream::kBufferSize);
+  ASSERT_TRUE(f->Gets(&line, FileStream::kMostBuffer + 10));
+  EXPECT_EQ(line.size(), FileStream::kMostBuffer);
   EXPECT_EQ(line.back(), '\n');
   ASSERT_TRUE(f->Gets(&line, 10));
   EXPECT_EQ(line, "yz\r");  // a lone CR stays

@@ -23,8 +23,9 @@
 // `labrena-conv convert --step 5` on a copy, with the merged records it
 // wrote.
 //
-// Then, untimed, per old file: the system calls of each kind of both, as
-// `strace -c -f` counts them (when strace is on the PATH), and the Env calls
+// Then, untimed, per old file: the system calls of each kind of cp -r and
+// of the conversion without and with its journal, as `strace -c -f` counts
+// them (when strace is on the PATH), and the Env calls
 // of each kind of the conversion, run in a child process through a
 // CountingEnv. PATH defaults to labrena-conv beside this program.
 #include <sys/resource.h>
@@ -256,7 +257,7 @@ struct Counted {
   int workers = 0;
   long files = 0;
   bool traced = false;
-  std::map<std::string, std::int64_t> cp_calls, conv_calls;
+  std::map<std::string, std::int64_t> cp_calls, conv_calls, journal_calls;
   bool env_counted = false;
   EnvCalls env_calls = {};
 };
@@ -418,16 +419,22 @@ int main(int argc, char** argv) {
                         "")
                         .ok;
       fs::remove_all(copy);
-      std::vector<std::string> traced_convert = {strace, "-c", "-f", "-o",
-                                                 conv_summary.string()};
-      traced_convert.insert(traced_convert.end(), convert.begin(),
-                            convert.end());
-      traced =
-          traced && fresh_copy() && Run(traced_convert, retire.string()).ok;
+      auto trace = [&](const std::vector<std::string>& command,
+                       const fs::path& summary) {
+        std::vector<std::string> traced_command = {strace, "-c", "-f", "-o",
+                                                   summary.string()};
+        traced_command.insert(traced_command.end(), command.begin(),
+                              command.end());
+        return fresh_copy() && Run(traced_command, retire.string()).ok;
+      };
+      fs::path journal_summary = base / "journal.strace";
+      traced = traced && trace(convert, conv_summary) &&
+               trace(journaled, journal_summary);
       if (traced) {
         c.traced = true;
         c.cp_calls = ReadSummary(cp_summary);
         c.conv_calls = ReadSummary(conv_summary);
+        c.journal_calls = ReadSummary(journal_summary);
       }
     }
     if (ok && fresh_copy()) {
@@ -478,9 +485,11 @@ int main(int argc, char** argv) {
         std::printf("%8d  not traced\n", c.workers);
         continue;
       }
-      double cp_total = 0, conv_total = 0;
+      double cp_total = 0, conv_total = 0, journal_total = 0;
       PrintSyscalls(c.workers, "cp -r", c.cp_calls, c.files, &cp_total);
       PrintSyscalls(c.workers, "convert", c.conv_calls, c.files, &conv_total);
+      PrintSyscalls(c.workers, "journal", c.journal_calls, c.files,
+                    &journal_total);
       if (conv_total > cp_total) {
         calls_over = true;
         std::printf("%8d  calls over target\n", c.workers);
