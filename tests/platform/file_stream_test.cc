@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string_view>
 
 #include "records/record_file.h"
 #include "tests/testing/scratch.h"
@@ -10,16 +12,28 @@
 namespace labrena {
 namespace {
 
-// Random reads, writes and seeks in update mode agree with a plain string
-// standing for the file, across the cache's edges.
+// A file written from nothing in pieces of every size, its cache growing on
+// the way, then random reads, writes and seeks in update mode agree with a
+// plain string standing for the file, across the cache's edges.
 TEST(FileStreamTest, UpdateModeAgreesWithModel) {
   ScratchFolder s;
   std::mt19937 rng(42);
-  std::string model(200000, '.');
+  std::string model(3 * FileStream::kMostBuffer + 17, '.');
   for (std::size_t i = 0; i < model.size(); ++i) {
     model[i] = static_cast<char>('a' + i % 26);
   }
-  s.Write("M.DAT", model);
+  {
+    File w = OpenWrite(s.env(), "M.DAT");
+    ASSERT_TRUE(w);
+    for (std::size_t at = 0; at < model.size();) {
+      std::size_t n = std::min<std::size_t>(rng() % 100000,
+                                            model.size() - at);
+      ASSERT_TRUE(w->Write(std::string_view(model).substr(at, n)));
+      at += n;
+    }
+    ASSERT_TRUE(w->Close());
+  }
+  ASSERT_TRUE(s.Read("M.DAT") == model);
   File f = OpenUpdate(s.env(), "M.DAT");
   ASSERT_TRUE(f);
   std::int64_t pos = 0;
