@@ -91,8 +91,13 @@ int MapItemCode(int code, std::string* reference) {
 
 void ConvertItem(std::string_view old_item, ItemSource source, int group,
                  int position, int* entries, std::string* block) {
-  std::string item = PadText(old_item, kOldItemLength);
-  std::string_view view(item);
+  // The block comes padded and cut at its first NUL, so its items are whole.
+  std::string padded;
+  std::string_view view = old_item;
+  if (view.size() != kOldItemLength || view.find('\0') != view.npos) {
+    padded = PadText(old_item, kOldItemLength);
+    view = padded;
+  }
   std::string_view value_field = view.substr(kValueOffset, kValueWidth);
   // Most items are empty: a blank value is 0, and an item of value 0 is
   // dropped.
