@@ -89,15 +89,14 @@ int MapItemCode(int code, std::string* reference) {
   return MapByPairs(kThirdStagePairs, code);
 }
 
-void ConvertItem(std::string_view old_item, ItemSource source, int group,
+namespace {
+
+// Converts the old item at (group, position) and appends its entry to *block,
+// counting it in *entries. Items whose value is not above zero, items without
+// a code, and items after the 24th entry are dropped. The item is whole: its
+// block comes padded and cut at its first NUL.
+void ConvertItem(std::string_view view, ItemSource source, int group,
                  int position, int* entries, std::string* block) {
-  // The block comes padded and cut at its first NUL, so its items are whole.
-  std::string padded;
-  std::string_view view = old_item;
-  if (view.size() != kOldItemLength || view.find('\0') != view.npos) {
-    padded = PadText(old_item, kOldItemLength);
-    view = padded;
-  }
   std::string_view value_field = view.substr(kValueOffset, kValueWidth);
   // Most items are empty: a blank value is 0, and an item of value 0 is
   // dropped.
@@ -127,6 +126,8 @@ void ConvertItem(std::string_view old_item, ItemSource source, int group,
   block->append(PadText(entry, kItemEntryLength));
   ++*entries;
 }
+
+}  // namespace
 
 std::string ConvertItemBlock(std::string_view old_block, ItemSource source) {
   std::string old = PadText(old_block, OldItemBlockLength(source));

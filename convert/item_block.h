@@ -32,12 +32,6 @@ int DefaultItemCode(ItemSource source, int group, int position);
 // reference 220 replace the reference ("20", "25").
 int MapItemCode(int code, std::string* reference);
 
-// Converts the old item at (group, position) and appends its entry to *block,
-// counting it in *entries. Items whose value is not above zero, items without
-// a code, and items after the 24th entry are dropped.
-void ConvertItem(std::string_view old_item, ItemSource source, int group,
-                 int position, int* entries, std::string* block);
-
 // The new 601-character block of an old block; missing characters of a
 // short block count as blanks.
 std::string ConvertItemBlock(std::string_view old_block, ItemSource source);

@@ -23,6 +23,16 @@
 namespace labrena {
 namespace {
 
+// True when a file's size is reached by no name but its path: a file with
+// no other name (solo), not reached through a link, no link open that might
+// lead to it, and open there no more than `open` times.
+bool OnlyName(const PosixEnv::Changes& changes, const std::string& path,
+              bool solo, bool link, int open) {
+  auto it = changes.open.find(path);
+  return solo && !link && changes.open_links == 0 &&
+         (it == changes.open.end() ? 0 : it->second) == open;
+}
+
 class PosixFile : public OsFile {
  public:
   using Changes = PosixEnv::Changes;
@@ -128,10 +138,8 @@ class PosixFile : public OsFile {
   // A file with no other name, open nowhere else, with no link open that
   // might lead to it: its writes change no other name's size.
   bool Alone() const {
-    auto it = changes_->open.find(path_);
-    return solo_ && !link_ && changes_->open_links == 0 &&
-           Renamed() == renamed_at_ &&
-           it != changes_->open.end() && it->second == 1;
+    return Renamed() == renamed_at_ &&
+           OnlyName(*changes_, path_, solo_, link_, 1);
   }
 
   int fd_;
@@ -304,6 +312,13 @@ void PosixEnv::Keep(const std::string& path, const struct stat& st,
   }
 }
 
+void PosixEnv::Tell(const Entry& entry, Found* found) const {
+  found->size = entry.size >= 0 && entry.size_at == changes_->sizes
+                    ? entry.size
+                    : -1;
+  found->solo = entry.solo;
+}
+
 void PosixEnv::TakeClosed(const std::string& path, Entry* entry) {
   auto it = changes_->closed.find(path);
   if (it == changes_->closed.end()) return;
@@ -422,12 +437,10 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
     return found;
   }
   if (entry != nullptr || !named) found.maybe_link = false;
-  if (entry != nullptr) TakeClosed(found.path, entry);
-  if (entry != nullptr && entry->size >= 0 &&
-      entry->size_at == changes_->sizes) {
-    found.size = entry->size;
+  if (entry != nullptr) {
+    TakeClosed(found.path, entry);
+    Tell(*entry, &found);
   }
-  if (entry != nullptr) found.solo = entry->solo;
   if (entry != nullptr && (entry->mode != 0 || !status)) {
     found.exists = true;
     found.mode = entry->mode;
@@ -443,8 +456,7 @@ PosixEnv::Found PosixEnv::Lookup(const std::string& name, bool status) {
   found.mode = st.st_mode;
   if (entry != nullptr) {
     Keep(found.path, st, entry);
-    if (entry->size >= 0) found.size = entry->size;
-    found.solo = entry->solo;
+    Tell(*entry, &found);
   }
   return found;
 }
@@ -544,9 +556,8 @@ std::unique_ptr<OsFile> PosixEnv::OpenFile(const std::string& name,
         made->solo = true;
       }
     } else if (mode == OpenMode::kWrite &&
-               !(found.solo && !found.maybe_link &&
-                 changes_->open.count(found.path) == 0 &&
-                 changes_->open_links == 0)) {
+               !OnlyName(*changes_, found.path, found.solo, found.maybe_link,
+                         0)) {
       ++changes_->sizes;  // cut to nothing, with another name on it
     }
     if (found.exists && mode != OpenMode::kRead) {
@@ -744,18 +755,6 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
   // The search reads the whole folder: its listing is renewed on the way,
   // with the status of every entry it looks at. A plain file whose status
   // the last listing knew, and that is a plain file still, keeps it.
-  auto known = listings_.find(dir.path);
-  auto known_entry = [&](const std::string& upper,
-                         const std::string& name) -> const Entry* {
-    if (known == listings_.end()) return nullptr;
-    auto spellings = known->second.find(upper);
-    if (spellings == known->second.end()) return nullptr;
-    auto it = spellings->second.find(name);
-    return it != spellings->second.end() && it->second.kind == Kind::kPlain &&
-                   it->second.mode != 0
-               ? &it->second
-               : nullptr;
-  };
   Listing listing;
   struct dirent* e;
   errno = 0;
@@ -772,17 +771,20 @@ std::vector<DirEntry> PosixEnv::List(const std::string& pattern,
       errno = 0;
       continue;
     }
-    const Entry* kept =
-        entry.kind == Kind::kPlain ? known_entry(upper, name) : nullptr;
+    const std::string path = dir.path + "/" + name;
+    const Entry* kept = entry.kind == Kind::kPlain ? EntryAt(path) : nullptr;
+    if (kept != nullptr && (kept->kind != Kind::kPlain || kept->mode == 0)) {
+      kept = nullptr;
+    }
     mode_t mode = 0;
     struct stat st;
     if (kept != nullptr) {
       entry = *kept;
       mode = entry.mode;
-      TakeClosed(dir.path + "/" + name, &entry);
-    } else if (stat((dir.path + "/" + name).c_str(), &st) == 0) {
+      TakeClosed(path, &entry);
+    } else if (stat(path.c_str(), &st) == 0) {
       mode = st.st_mode;
-      if (entry.kind == Kind::kPlain) Keep(dir.path + "/" + name, st, &entry);
+      if (entry.kind == Kind::kPlain) Keep(path, st, &entry);
     }
     if (mode != 0) {
       DirEntry found;

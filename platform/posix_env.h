@@ -137,6 +137,8 @@ class PosixEnv : public Env {
   // Permissions changed: through a link or a second hard link, another
   // name's kept mode may have changed too.
   void ForgetModes();
+  // What an entry tells of a name's size and other names.
+  void Tell(const Entry& entry, Found* found) const;
   // Keeps what a status tells of the plain entry at path.
   void Keep(const std::string& path, const struct stat& st, Entry* entry);
   // The listed entry at a real path; nullptr when not listed.
